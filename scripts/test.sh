@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${QUORELLE_TEST_BUILD:-$here/build-test}
+
+bash "$here/scripts/setup.sh"
+
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORELLE_SANITIZE=ON
+cmake --build "$build"
+
+# A sanitizer report fails the run; third-party suppressions are listed with their reasons.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$here/cmake/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+chmod 700 "$XDG_RUNTIME_DIR"
+
+cd "$build"
+ctest --output-on-failure --timeout 600 -j2
