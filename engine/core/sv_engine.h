@@ -1,0 +1,165 @@
+#ifndef SV_ENGINE_H
+#define SV_ENGINE_H
+
+#include "sv_logger.h"
+
+#include <QDomDocument>
+#include <QDomElement>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTextStream>
+
+#include <functional>
+
+class SV_Action;
+class SV_ActionProcessor;
+class SV_Condition;
+class SV_Profile;
+class SV_Stage;
+class SV_UIElement;
+class SV_Variable;
+class SV_Viewer;
+
+// The install-info section and the directories it establishes.
+struct SV_InstallInfo {
+    QString author;
+    QString authorDir;
+    QString appName;
+    QString translationDir;
+    QString componentDir;
+    QString resourceDir;
+    QString authorIcon;
+    QString appIcon;
+};
+
+// One language offered by the install file.
+struct SV_LanguageInfo {
+    QString name;
+    QString encoding;
+};
+
+// The singleton hub of the install engine: owns every object built from the install
+// file, keeps the registries and the installation log, and drives the run.
+class SV_Engine : public QObject, public SV_Logger {
+    Q_OBJECT
+public:
+    static SV_Engine* engine();
+
+    // Creates the viewer when the engine is not in console mode. Set by the program's
+    // entry point (the Qt viewer) or by a test (a scripted viewer); when unset, no
+    // viewer is created.
+    using ViewerFactory = std::function<SV_Viewer*()>;
+    static void setViewerFactory(ViewerFactory factory);
+
+    // Command-line configuration.
+    void setInstallFile(const QString& file);
+    QString installFile() const { return m_installFile; }
+    void setPrefix(const QString& prefix);
+    QString prefix() const;
+    void setConsoleMode(bool console);
+    bool consoleMode() const { return m_consoleMode; }
+    void setLocale(const QString& locale);
+    QString locale() const;
+
+    const QList<SV_LanguageInfo>& languages() const;
+    const SV_InstallInfo& installInfo() const;
+    QString translationDir() const;
+    QString componentDir() const;
+    QString resourceDir() const;
+
+    // Loads the install file and starts the pre-install actions.
+    void init();
+
+    // Registry lookups; a null id gives null silently, an unknown id writes a debug message.
+    SV_Action* action(const QString& id);
+    SV_Variable* variable(const QString& id);
+    SV_Profile* profile(const QString& id);
+    SV_Stage* stage(const QString& id);
+    SV_Stage* firstStage() const;
+
+    QString resource(const QString& name) const;
+    QString component(const QString& name) const;
+    QString translationFile(const QString& name) const;
+
+    void storeProfile(const QString& id);
+    void cancelInstall();
+    void finishInstall();
+    QString getYesNo(const QString& question);
+    void showPrompt(const QString& message);
+    void showLog();
+    SV_Viewer* viewer() const { return m_viewer; }
+
+    // Installation log.
+    QTextStream& dbgStream();
+    void addLogMessage(const QString& id, const QString& message);
+    void addErrMessage(const QString& id, const QString& message);
+    QString getQMLLog(SV_LogMessageType type) const;
+    QString getTextLog(SV_LogMessageType type) const;
+    static SV_LogMessageType logMessageType(const QString& word);
+    static QString logMessageTypeString(SV_LogMessageType type);
+
+    // Install-file readers.
+    void loadInstallInfo(const QDomElement& root);
+    void loadLanguages(const QDomElement& root);
+    static QString loadAttr(const QDomNode& node, const QString& name);
+    QString loadDisplayText(const QDomNode& node) const;
+    void loadProfiles(const QDomElement& root);
+    void detectLocale();
+    void loadLocale();
+    void loadVariables(const QDomElement& root);
+    void loadActions(const QDomElement& root);
+    void loadPreInstall(const QDomElement& root);
+    void loadPostInstall(const QDomElement& root);
+    void loadStages(const QDomElement& root);
+    SV_Stage* buildStage(const QDomNode& node);
+    SV_Condition* buildCondition(const QDomNode& node);
+    SV_UIElement* buildUIElement(const QDomNode& node);
+
+    // Action factory and the builders of action-list entries.
+    SV_Action* createAction(const QString& type);
+    SV_Action* buildVarInitializer(const QDomNode& node);
+    SV_Action* buildVarModifier(const QDomNode& node);
+    // One entry of an action list (var-init, var-modify or run-action); null for
+    // anything else and for a run-action naming an unknown action.
+    SV_Action* buildActionListEntry(const QDomNode& node);
+
+    SV_ActionProcessor* preinstallProcessor() const { return m_preinstall; }
+    SV_ActionProcessor* postinstallProcessor() const { return m_postinstall; }
+
+public slots:
+    void slot_preinstallDone();
+    void slot_postinstallDone();
+
+private:
+    SV_Engine();
+    // The first child element of the root with the section's name (null element if none).
+    static QDomElement section(const QDomElement& root, const QString& name);
+
+    bool m_localeSet = false;
+    bool m_consoleMode = false;
+    QString m_installFile;
+    QString m_locale;
+    QString m_prefix;
+    QDomDocument m_document;
+    QDomElement m_root;
+    QList<SV_LanguageInfo> m_languages;
+    SV_InstallInfo m_installInfo;
+    // Registries: case-sensitive; entering an id again hides the earlier object (which
+    // stays alive as a Qt child of the engine).
+    QHash<QString, SV_Variable*> m_variables;
+    QHash<QString, SV_Profile*> m_profiles;
+    QHash<QString, SV_Action*> m_actions;
+    QHash<QString, SV_Stage*> m_stages;
+    SV_ActionProcessor* m_preinstall = nullptr;
+    SV_ActionProcessor* m_postinstall = nullptr;
+    SV_Stage* m_firstStage = nullptr;
+    QDomDocument m_installLog;
+    QDomDocument m_installErrors;
+    QString m_debugText;
+    QTextStream m_debugStream;
+    SV_Viewer* m_viewer = nullptr;
+};
+
+#endif

@@ -1,0 +1,16 @@
+#ifndef SV_VARIABLEREGEXP_H
+#define SV_VARIABLEREGEXP_H
+
+#include <QString>
+
+// $$id$$ references: replaced by the named variable's value in texts and template files.
+class SV_VariableRegExp {
+public:
+    // Replaces every reference in s, once, left to right. An unknown id is fatal.
+    static void fixString(QString& s);
+    // Writes a filled-out copy of the template. An empty outputPath gets a fresh
+    // "/tmp/vantortemplateXXXXXX" name. False when the output cannot be created.
+    static bool fixTemplateFile(const QString& templatePath, QString& outputPath);
+};
+
+#endif
