@@ -1,0 +1,127 @@
+#include "sv_actionprocessor.h"
+
+#include <QCoreApplication>
+
+SV_ActionProcessor::SV_ActionProcessor(bool forward, QObject* parent)
+    : QObject(parent), m_forward(forward) {}
+
+void SV_ActionProcessor::addAction(SV_Action* action) {
+    m_actions.append(action);
+}
+
+void SV_ActionProcessor::startActions() {
+    m_done = false;
+    stopActions();
+    m_stepsDone = 0;
+    for (SV_Action* action : m_actions) {
+        action->totalSteps();
+        m_queue.enqueue(action);
+    }
+    slot_actionDone();
+}
+
+void SV_ActionProcessor::stopActions() {
+    // The queue is emptied and the current action forgotten before the cancel, so that
+    // an action finishing inside its cancel already meets the stopped state. The
+    // cancelled action keeps its connections: when it still finishes, slot_actionDone
+    // finds nothing to run and reports the run as done.
+    m_queue.clear();
+    SV_Action* current = m_current;
+    m_current = nullptr;
+    if (current)
+        current->slot_cancel();
+}
+
+void SV_ActionProcessor::emptyActions() {
+    stopActions();
+    m_actions.clear();
+}
+
+int SV_ActionProcessor::totalActionSteps() const {
+    int total = 0;
+    for (SV_Action* action : m_actions)
+        total += action->totalSteps();
+    return total;
+}
+
+void SV_ActionProcessor::slot_actionDone() {
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+
+    if (m_current) {
+        SV_Action* finished = m_current;
+        m_current = nullptr;
+        m_stepsDone += m_currentTotal;
+        disconnect(finished, &SV_Action::sig_actionDone, this,
+                   &SV_ActionProcessor::slot_actionDone);
+        disconnect(finished, &SV_Action::sig_progress, this,
+                   &SV_ActionProcessor::slot_actionProgress);
+        disconnect(finished, &SV_Action::sig_error, this, &SV_ActionProcessor::slot_actionError);
+        if (m_forward)
+            emit sig_actionDone(finished);
+    }
+
+    if (m_queue.isEmpty()) {
+        m_done = true;
+        emit sig_actionsDone();
+        return;
+    }
+
+    SV_Action* next = m_queue.dequeue();
+    m_current = next;
+    connect(next, &SV_Action::sig_actionDone, this, &SV_ActionProcessor::slot_actionDone);
+    connect(next, &SV_Action::sig_progress, this, &SV_ActionProcessor::slot_actionProgress);
+    connect(next, &SV_Action::sig_error, this, &SV_ActionProcessor::slot_actionError);
+    m_currentTotal = next->totalSteps();
+    next->slot_start();
+}
+
+void SV_ActionProcessor::slot_actionProgress(int steps) {
+    if (m_forward && steps <= m_currentTotal)
+        emit sig_actionProgress(m_stepsDone + steps);
+}
+
+void SV_ActionProcessor::slot_actionError(const QString& message) {
+    if (m_forward)
+        emit sig_actionError(message);
+}
+
+SV_ActionProcessorAction::SV_ActionProcessorAction(QObject* parent)
+    : SV_Action(parent), m_processor(new SV_ActionProcessor(true, this)) {
+    m_processor->setObjectName(QStringLiteral("SV_ActionProcessorAction ActionProcessor"));
+    setID(QStringLiteral("ActionProcessorAction"));
+    connect(m_processor, &SV_ActionProcessor::sig_actionsDone, this, &SV_Action::slot_setDone);
+    connect(m_processor, &SV_ActionProcessor::sig_actionProgress, this,
+            &SV_ActionProcessorAction::slot_actionProgress);
+    connect(m_processor, &SV_ActionProcessor::sig_actionError, this,
+            &SV_ActionProcessorAction::slot_actionError);
+}
+
+void SV_ActionProcessorAction::addAction(SV_Action* action) {
+    if (action)
+        m_processor->addAction(action);
+}
+
+int SV_ActionProcessorAction::totalSteps() {
+    m_totalSteps = m_processor->totalActionSteps();
+    return m_totalSteps;
+}
+
+void SV_ActionProcessorAction::slot_start() {
+    SV_Action::slot_start();
+    totalSteps();
+    m_processor->startActions();
+}
+
+void SV_ActionProcessorAction::slot_cancel() {
+    SV_Action::slot_cancel();
+    m_processor->stopActions();
+}
+
+void SV_ActionProcessorAction::slot_actionProgress(int steps) {
+    emit sig_progress(steps);
+}
+
+void SV_ActionProcessorAction::slot_actionError(const QString& message) {
+    emit sig_error(message);
+}
