@@ -1,0 +1,118 @@
+#include "sv_validators.h"
+
+#include <QLocale>
+
+#include <climits>
+
+namespace {
+
+// Numbers in install files and in the commands built from them are written the C way,
+// whatever the user's locale: no group separators, a dot as decimal point.
+QLocale numberLocale() {
+    QLocale locale = QLocale::c();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    return locale;
+}
+
+} // namespace
+
+SV_IntValidator::SV_IntValidator(const QString& bottom, const QString& top)
+    : QIntValidator(nullptr) {
+    setLocale(numberLocale());
+    bool ok = false;
+    if (!bottom.isNull()) {
+        const int value = bottom.toInt(&ok, 10);
+        if (ok)
+            setBottom(value);
+    }
+    if (!top.isNull()) {
+        const int value = top.toInt(&ok, 10);
+        if (ok)
+            setTop(value);
+    }
+}
+
+SV_UIntValidator::SV_UIntValidator(const QString& bottom, const QString& top)
+    : QIntValidator(nullptr) {
+    setLocale(numberLocale());
+    setBottom(0);
+    bool ok = false;
+    if (!bottom.isNull()) {
+        const uint value = bottom.toUInt(&ok, 10);
+        if (ok && value <= uint(INT_MAX))
+            setBottom(int(value));
+    }
+    if (!top.isNull()) {
+        const uint value = top.toUInt(&ok, 10);
+        // The toolkit keeps bounds as signed integers: a top beyond their range means
+        // "no upper limit" rather than a negative one that would refuse every number.
+        if (ok)
+            setTop(value <= uint(INT_MAX) ? int(value) : INT_MAX);
+    }
+}
+
+SV_DoubleValidator::SV_DoubleValidator(const QString& bottom, const QString& top)
+    : QDoubleValidator(nullptr) {
+    setLocale(numberLocale());
+    bool ok = false;
+    if (!bottom.isNull()) {
+        const double value = bottom.toDouble(&ok);
+        if (ok)
+            setBottom(value);
+    }
+    if (!top.isNull()) {
+        const double value = top.toDouble(&ok);
+        if (ok)
+            setTop(value);
+    }
+}
+
+namespace {
+
+bool isLdapSpecial(QChar c) {
+    switch (c.unicode()) {
+    case ',':
+    case '+':
+    case '=':
+    case '"':
+    case '<':
+    case '>':
+    case '#':
+    case ';':
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void SV_LDAPValueValidator::escape(QString& input, int* cursor) {
+    for (int i = 0; i < input.size(); ++i) {
+        if (!isLdapSpecial(input.at(i)))
+            continue;
+        if (i == 0 || input.at(i - 1) != QLatin1Char('\\')) {
+            input.insert(i, QLatin1Char('\\'));
+            if (cursor && *cursor == i + 1)
+                *cursor = i + 2;
+            ++i; // now on the special character; the loop continues after it
+        }
+    }
+}
+
+QValidator::State SV_LDAPValueValidator::validate(QString& input, int& pos) const {
+    if (input.isEmpty())
+        return Intermediate;
+    escape(input, &pos);
+    return Acceptable;
+}
+
+void SV_LDAPValueValidator::fixup(QString& input) const {
+    escape(input, nullptr);
+}
+
+QValidator::State SV_LDAPDNValidator::validate(QString& input, int&) const {
+    return input.isEmpty() ? Intermediate : Acceptable;
+}
+
+void SV_LDAPDNValidator::fixup(QString&) const {}

@@ -1,0 +1,53 @@
+#ifndef SV_VALIDATORS_H
+#define SV_VALIDATORS_H
+
+#include <QDoubleValidator>
+#include <QIntValidator>
+#include <QValidator>
+
+// Signed integer validator. Bounds are given as text; a null or unparsable bound keeps
+// the toolkit's default for that side.
+class SV_IntValidator : public QIntValidator {
+    Q_OBJECT
+public:
+    SV_IntValidator(const QString& bottom, const QString& top);
+};
+
+// Non-negative integer validator: bottom 0 unless a usable bottom is given.
+class SV_UIntValidator : public QIntValidator {
+    Q_OBJECT
+public:
+    SV_UIntValidator(const QString& bottom, const QString& top);
+};
+
+// Floating-point validator with optional bounds given as text.
+class SV_DoubleValidator : public QDoubleValidator {
+    Q_OBJECT
+public:
+    SV_DoubleValidator(const QString& bottom, const QString& top);
+};
+
+// Makes a text usable as one value of an LDAP distinguished name: every special
+// character gets a backslash before it, unless it already has one.
+class SV_LDAPValueValidator : public QValidator {
+    Q_OBJECT
+public:
+    SV_LDAPValueValidator() = default;
+    State validate(QString& input, int& pos) const override;
+    void fixup(QString& input) const override;
+
+    // Inserts the missing backslashes; moves cursor (when given) to stay after an
+    // escaped character that it directly followed.
+    static void escape(QString& input, int* cursor);
+};
+
+// Accepts any non-empty text unchanged.
+class SV_LDAPDNValidator : public QValidator {
+    Q_OBJECT
+public:
+    SV_LDAPDNValidator() = default;
+    State validate(QString& input, int& pos) const override;
+    void fixup(QString& input) const override;
+};
+
+#endif

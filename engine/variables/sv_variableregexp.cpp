@@ -1,0 +1,211 @@
+#include "sv_variableregexp.h"
+
+#include "sv_engine.h"
+#include "sv_variable.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+// Two dollar signs, a run of identifier characters, two dollar signs. In the bracket
+// expression ":-_" is the range from the colon to the underscore, so the hyphen itself
+// is not an identifier character.
+const QRegularExpression& referencePattern() {
+    static const QRegularExpression pattern(QStringLiteral("\\$\\$[a-zA-Z0-9:-_]*\\$\\$"));
+    return pattern;
+}
+
+const QString kMarker = QStringLiteral("$$");
+
+} // namespace
+
+void SV_VariableRegExp::fixString(QString& s) {
+    if (!s.contains(kMarker))
+        return;
+    const QRegularExpression& pattern = referencePattern();
+    qsizetype from = 0;
+    QRegularExpressionMatch match = pattern.match(s, from);
+    while (match.hasMatch()) {
+        const qsizetype p = match.capturedStart();
+        const qsizetype n = match.capturedLength();
+        const QString id = s.mid(p + 2, n - 4);
+        SV_Variable* variable = SV_Engine::engine()->variable(id);
+        if (!variable) {
+            const QByteArray message =
+                QStringLiteral("SV_VariableRegExp::fixString, Found an invalid variable ID: %1")
+                    .arg(id)
+                    .toLocal8Bit();
+            qFatal("%s", message.constData());
+        }
+        const QString v = variable->value();
+        s.replace(p, n, v);
+        // The search resumes after the inserted value: a reference that a value contains
+        // is not expanded again.
+        from = p + v.size();
+        match = pattern.match(s, from);
+    }
+}
+
+namespace {
+
+// Reads a file in large blocks and hands out one line at a time, without its line
+// terminator ("\n" or "\r\n"). Only the current block and the current line are held.
+class LineReader {
+public:
+    explicit LineReader(QFile& file) : m_file(file) { m_buffer.resize(kBlock); }
+
+    // False at the end of the file.
+    bool next(const char*& line, qsizetype& length) {
+        for (;;) {
+            const char* begin = m_buffer.constData() + m_start;
+            const qsizetype available = m_end - m_start;
+            if (available > 0) {
+                const void* nl = memchr(begin, '\n', size_t(available));
+                if (nl) {
+                    const qsizetype len = static_cast<const char*>(nl) - begin;
+                    m_start += len + 1;
+                    line = begin;
+                    length = (len > 0 && begin[len - 1] == '\r') ? len - 1 : len;
+                    return true;
+                }
+            }
+            if (m_eof) {
+                if (available <= 0)
+                    return false;
+                // Last line without a terminator.
+                line = begin;
+                length = available;
+                m_start = m_end;
+                return true;
+            }
+            fill();
+        }
+    }
+
+private:
+    void fill() {
+        // Keep the unfinished line, move it to the front and grow the buffer if the
+        // line alone fills it.
+        const qsizetype pending = m_end - m_start;
+        if (m_start > 0 && pending > 0)
+            memmove(m_buffer.data(), m_buffer.constData() + m_start, size_t(pending));
+        m_start = 0;
+        m_end = pending;
+        if (m_buffer.size() - m_end < kBlock / 2)
+            m_buffer.resize(m_buffer.size() * 2);
+        const qint64 got = m_file.read(m_buffer.data() + m_end, m_buffer.size() - m_end);
+        if (got <= 0)
+            m_eof = true;
+        else
+            m_end += got;
+    }
+
+    static constexpr qsizetype kBlock = 256 * 1024;
+    QFile& m_file;
+    QByteArray m_buffer;
+    qsizetype m_start = 0;
+    qsizetype m_end = 0;
+    bool m_eof = false;
+};
+
+// Collects output and hands it to the file in large blocks.
+class BlockWriter {
+public:
+    explicit BlockWriter(QFile& file) : m_file(file) { m_buffer.reserve(kBlock + 4096); }
+    ~BlockWriter() { flush(); }
+
+    void append(const char* data, qsizetype length) {
+        m_buffer.append(data, length);
+        if (m_buffer.size() >= kBlock)
+            flush();
+    }
+    void append(const QByteArray& data) { append(data.constData(), data.size()); }
+    void flush() {
+        if (!m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size())
+            m_failed = true;
+        m_buffer.clear();
+    }
+    bool failed() const { return m_failed; }
+
+private:
+    static constexpr qsizetype kBlock = 256 * 1024;
+    QFile& m_file;
+    QByteArray m_buffer;
+    bool m_failed = false;
+};
+
+bool containsMarker(const char* data, qsizetype length) {
+    const char* end = data + length;
+    while (data < end) {
+        const void* hit = memchr(data, '$', size_t(end - data));
+        if (!hit)
+            return false;
+        const char* dollar = static_cast<const char*>(hit);
+        if (dollar + 1 < end && dollar[1] == '$')
+            return true;
+        data = dollar + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+bool SV_VariableRegExp::fixTemplateFile(const QString& templatePath, QString& outputPath) {
+    QFile output;
+    if (outputPath.isEmpty()) {
+        QByteArray name("/tmp/vantortemplateXXXXXX");
+        const int fd = mkstemp(name.data()); // owner-only permissions
+        if (fd < 0)
+            return false;
+        outputPath = QFile::decodeName(name);
+        if (!output.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            return false;
+        }
+    } else {
+        output.setFileName(outputPath);
+        if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+    }
+
+    bool written = true;
+    QFile input(templatePath);
+    if (input.open(QIODevice::ReadOnly)) {
+        LineReader reader(input);
+        BlockWriter writer(output);
+        const char* line = nullptr;
+        qsizetype length = 0;
+        int counter = 0;
+        for (;;) {
+            if (++counter > 10) {
+                counter = 0;
+                if (QCoreApplication::instance())
+                    QCoreApplication::processEvents();
+            }
+            if (!reader.next(line, length))
+                break;
+            if (containsMarker(line, length)) {
+                QString text = QString::fromUtf8(line, length);
+                fixString(text);
+                writer.append(text.toUtf8());
+            } else {
+                writer.append(line, length);
+            }
+            writer.append("\n", 1);
+        }
+        writer.flush();
+        written = !writer.failed();
+    }
+    // A filled-out copy that did not reach the disk in full (a full file system, say)
+    // must not be installed as if it were complete.
+    if (!output.flush())
+        written = false;
+    output.close();
+    return written;
+}
