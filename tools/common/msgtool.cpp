@@ -1,0 +1,372 @@
+#include "msgtool.h"
+
+#include <syslog.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+std::string opt_host;
+std::string opt_user;
+std::string opt_adminuser;
+std::string opt_pass;
+std::string opt_suff;
+std::string opt_base;
+std::string opt_domain;
+LDAP* ld = nullptr;
+
+namespace {
+
+ToolInfo g_tool = {"tool", "", false, false};
+
+// Fixed texts.
+constexpr const char* kMsgUnableOpen = "Unable to open ";
+constexpr const char* kMsgMissingConf = "msg.conf missing critical configuration information";
+constexpr const char* kMsgPrompt = "Quorelle messaging admin password: ";
+constexpr const char* kMsgInitFailed = "ERROR:256:ldap_init failed";
+constexpr const char* kMsgSearchFailed = "ERROR:256:ldap_search failed";
+constexpr const char* kMsgTooLong = "Query argument too long";
+constexpr const char* kMsgMismatch = "Internal error, query string/argument mismatch";
+constexpr const char* kMsgNoMemory = "Malloc out of memory";
+
+std::string format_buf; // receives the filter built by fbuild
+std::string argstr;     // receives one escaped filter argument
+
+// Reads one piece of a line (at most kLinePiece bytes, newline included) into out.
+// Returns false at end of input.
+bool read_piece(FILE* fp, std::string& out) {
+    char buf[kBufSize];
+    if (!fgets(buf, sizeof buf, fp))
+        return false;
+    out.assign(buf);
+    return true;
+}
+
+void chop_newline(std::string& s) {
+    if (!s.empty() && s.back() == '\n')
+        s.pop_back();
+}
+
+} // namespace
+
+std::string tool_path(const char* env, const char* installed) {
+    const char* v = secure_getenv(env);
+    if (v && *v)
+        return v;
+    return installed;
+}
+
+void tool_init(const ToolInfo& info) {
+    g_tool = info;
+}
+
+const ToolInfo& tool_info() {
+    return g_tool;
+}
+
+void die(const std::string& text) {
+    std::string line = std::string("ERROR:256:") + g_tool.name + ":" + text;
+    fflush(stdout);
+    fprintf(stderr, "%s\n", line.c_str());
+    if (g_tool.syslog_on_die) {
+        openlog(g_tool.name, LOG_PID, LOG_LOCAL6);
+        syslog(LOG_ERR, "%s", line.c_str());
+        closelog();
+    }
+    exit(1);
+}
+
+void fail_line(const std::string& line) {
+    fflush(stdout);
+    fprintf(stderr, "%s\n", line.c_str());
+    exit(1);
+}
+
+void finish() {
+    if (fflush(stdout) != 0 || ferror(stdout)) {
+        const int err = errno;
+        fprintf(stderr, "ERROR:256:%s:Cannot write standard output: %s\n", g_tool.name,
+                strerror(err));
+        exit(1);
+    }
+    exit(0);
+}
+
+void usage() {
+    FILE* out = g_tool.usage_on_stderr ? stderr : stdout;
+    fputs(g_tool.usage_text, out);
+    exit(1);
+}
+
+char* dexpand(GrowBuf& buf, int needed) {
+    if (needed < 0)
+        die(kMsgNoMemory);
+    long long wanted = (static_cast<long long>(needed) + 1) / kBufSize + 1;
+    wanted *= kBufSize;
+    if (wanted > 0x7fffffffLL)
+        die(kMsgNoMemory);
+    if (buf.capacity() < wanted) {
+        try {
+            buf.data.resize(static_cast<size_t>(wanted), '\0');
+        } catch (const std::bad_alloc&) {
+            die(kMsgNoMemory);
+        } catch (const std::length_error&) {
+            die(kMsgNoMemory);
+        }
+    }
+    return buf.data.data();
+}
+
+void gb_set(GrowBuf& buf, const char* text, size_t len) {
+    if (len > 0x7ffffff0u)
+        die(kMsgNoMemory);
+    char* p = dexpand(buf, static_cast<int>(len));
+    memcpy(p, text, len);
+    p[len] = '\0';
+}
+
+void list_add(StrList& list, const char* data, size_t size) {
+    if (list.count() == list.capacity) {
+        list.capacity = list.capacity ? list.capacity * 2 : kListFirst;
+        try {
+            list.items.reserve(static_cast<size_t>(list.capacity));
+        } catch (const std::exception&) {
+            die(kMsgNoMemory);
+        }
+    }
+    // Callers pass a string and its length + 1: keep the text up to the terminator.
+    list.items.emplace_back(data, strnlen(data, size));
+}
+
+void list_print(StrList& list) {
+    for (const std::string& s : list.items)
+        printf("%s\n", s.c_str());
+    list_free(list);
+}
+
+void list_free(StrList& list) {
+    std::vector<std::string>().swap(list.items);
+    list.capacity = 0;
+}
+
+void parse_conf() {
+    const std::string path = tool_path(kMsgConfEnv, kMsgConfPath);
+    FILE* fp = fopen(path.c_str(), "r");
+    if (!fp)
+        die(kMsgUnableOpen + path);
+    std::string line;
+    while (read_piece(fp, line)) {
+        if (line.empty() || line[0] == '#' || line[0] == '\n')
+            continue;
+        chop_newline(line);
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos)
+            continue;
+        const std::string key = line.substr(0, colon);
+        std::string value = line.substr(colon + 1);
+        if (key == "LDAPHOST") {
+            opt_host = value;
+        } else if (key == "ADMINDN") {
+            opt_user = value;
+            opt_adminuser = value;
+        } else if (key == "ADMINPW") {
+            opt_pass = value;
+        } else if (key == "LDAPSUFFIX") {
+            opt_suff = value;
+        }
+    }
+    fclose(fp);
+    if (opt_host.empty() || opt_user.empty() || opt_suff.empty())
+        die(kMsgMissingConf);
+}
+
+void do_getpass() {
+    if (!opt_pass.empty())
+        return;
+    if (isatty(STDIN_FILENO)) {
+        const char* typed = getpass(kMsgPrompt);
+        if (!typed)
+            exit(0);
+        opt_pass = typed;
+        return;
+    }
+    std::string line;
+    if (read_piece(stdin, line)) {
+        chop_newline(line);
+        opt_user = line;
+    }
+    if (read_piece(stdin, line)) {
+        chop_newline(line);
+        opt_pass = line;
+    }
+}
+
+void do_bind() {
+    // The configured host is a name; a host that already names a port ("host:port") keeps
+    // it, any other is reached on the LDAP port 389.
+    std::string uri = "ldap://" + opt_host;
+    if (opt_host.find(':') == std::string::npos)
+        uri += ":389";
+    if (ldap_initialize(&ld, uri.c_str()) != LDAP_SUCCESS || !ld)
+        fail_line(kMsgInitFailed);
+    int version = LDAP_VERSION3;
+    ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
+    berval cred;
+    cred.bv_val = const_cast<char*>(opt_pass.c_str());
+    cred.bv_len = opt_pass.size();
+    const int rc =
+        ldap_sasl_bind_s(ld, opt_user.c_str(), LDAP_SASL_SIMPLE, &cred, nullptr, nullptr, nullptr);
+    if (rc != LDAP_SUCCESS) {
+        char head[64];
+        snprintf(head, sizeof head, "ERROR:256:Bind failed (%d): ", rc);
+        fail_line(head + std::string(ldap_err2string(rc)));
+    }
+}
+
+void argcheck(const char* name, const std::string& value) {
+    char text[kBufSize];
+    if (value.size() >= static_cast<size_t>(kArgMax)) {
+        snprintf(text, sizeof text, "--%s length exceeds maximum value of %d", name, kArgMax);
+        die(text);
+    }
+    for (unsigned char c : value) {
+        if (c >= 1 && c <= 31)
+            die(std::string("--") + name + "=" + value + " contains invalid characters");
+    }
+}
+
+void do_escape(std::string& dst, const std::string& src) {
+    dst.clear();
+    for (char c : src) {
+        if (c == '*' || c == '(' || c == ')' || c == '\\')
+            dst += '\\';
+        dst += c;
+        if (dst.size() > static_cast<size_t>(kFilterMax))
+            die(kMsgTooLong);
+    }
+}
+
+const char* fbuild(const char* tmpl, std::initializer_list<const char*> args) {
+    format_buf.clear();
+    auto next = args.begin();
+    int placeholder = 0;
+    for (const char* p = tmpl; *p; ++p) {
+        if (p[0] == '%' && p[1] >= '0' && p[1] <= '9') {
+            ++placeholder;
+            if (p[1] - '0' != placeholder || next == args.end())
+                die(kMsgMismatch);
+            do_escape(argstr, *next ? *next : "");
+            ++next;
+            format_buf += argstr;
+            ++p;
+        } else {
+            format_buf += *p;
+        }
+        if (format_buf.size() > static_cast<size_t>(kFilterMax))
+            die(kMsgTooLong);
+    }
+    return format_buf.c_str();
+}
+
+void search_loop(const std::string& base, int scope, const char* filter, const char* const* attrs,
+                 int attrsonly, const std::function<void(LDAPMessage*)>& on_entry) {
+    int msgid = 0;
+    int rc = ldap_search_ext(ld, base.c_str(), scope, filter, const_cast<char**>(attrs), attrsonly,
+                             nullptr, nullptr, nullptr, 0, &msgid);
+    if (rc != LDAP_SUCCESS)
+        fail_line(kMsgSearchFailed);
+    for (;;) {
+        timeval tv = {kSearchTimeout, 0};
+        LDAPMessage* res = nullptr;
+        const int type = ldap_result(ld, msgid, LDAP_MSG_ONE, &tv, &res);
+        if (type <= 0) {
+            // The connection broke or the server did not answer in time: the entries
+            // received so far are not the whole answer.
+            int err = LDAP_TIMEOUT;
+            if (type < 0)
+                ldap_get_option(ld, LDAP_OPT_RESULT_CODE, &err);
+            if (res)
+                ldap_msgfree(res);
+            char text[128];
+            snprintf(text, sizeof text, "Search failed (%d): ", err);
+            die(text + std::string(ldap_err2string(err)));
+        }
+        if (type == LDAP_RES_SEARCH_ENTRY) {
+            on_entry(res);
+        } else if (type == LDAP_RES_SEARCH_RESULT) {
+            int code = LDAP_SUCCESS;
+            ldap_parse_result(ld, res, &code, nullptr, nullptr, nullptr, nullptr, 1);
+            // A missing base is an empty answer; any other error means the answer is
+            // incomplete (size or time limit, server trouble).
+            if (code != LDAP_SUCCESS && code != LDAP_NO_SUCH_OBJECT) {
+                char text[128];
+                snprintf(text, sizeof text, "Search failed (%d): ", code);
+                die(text + std::string(ldap_err2string(code)));
+            }
+            return;
+        }
+        ldap_msgfree(res);
+    }
+}
+
+std::vector<std::string> entry_values(LDAPMessage* entry, const char* attr) {
+    std::vector<std::string> out;
+    berval** vals = ldap_get_values_len(ld, entry, attr);
+    if (!vals)
+        return out;
+    for (berval** v = vals; *v; ++v)
+        out.emplace_back((*v)->bv_val, (*v)->bv_len);
+    ldap_value_free_len(vals);
+    return out;
+}
+
+bool entry_first(LDAPMessage* entry, const char* attr, std::string& out) {
+    berval** vals = ldap_get_values_len(ld, entry, attr);
+    if (!vals)
+        return false;
+    const bool found = vals[0] != nullptr;
+    if (found)
+        out.assign(vals[0]->bv_val, vals[0]->bv_len);
+    ldap_value_free_len(vals);
+    return found;
+}
+
+namespace {
+
+void domain_search(GrowBuf* description) {
+    opt_base = opt_suff;
+    const char* filter = fbuild("(ou=%1)", {opt_domain.c_str()});
+    int found = 0;
+    if (description)
+        gb_set(*description, "", 0);
+    search_loop(opt_base, LDAP_SCOPE_ONELEVEL, filter, nullptr, 0, [&](LDAPMessage* e) {
+        ++found;
+        std::string d;
+        if (description && entry_first(e, "description", d))
+            gb_set(*description, d.data(), d.size());
+    });
+    if (found == 0)
+        fail_line("ERROR:256:--domain=" + opt_domain + " does not exist");
+}
+
+} // namespace
+
+void validate_domain() {
+    domain_search(nullptr);
+}
+
+void validate_domain_description(GrowBuf& description) {
+    domain_search(&description);
+}
+
+bool opt_value(const char* arg, const char* prefix, std::string& value) {
+    const size_t n = strlen(prefix);
+    if (strncmp(arg, prefix, n) != 0)
+        return false;
+    value = arg + n;
+    return true;
+}

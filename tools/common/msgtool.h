@@ -1,0 +1,105 @@
+// Shared library of the Quorelle directory tools: msg.conf, password, LDAP bind, argument
+// checks, filter building, the growable buffer, the string list, the fatal exits, the domain
+// check and the one search loop every search goes through.
+//
+// The tools are short-lived: the state below is process-wide and lives until exit.
+#pragma once
+
+#include <ldap.h>
+
+#include <cstddef>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+// Limits of the tool conventions.
+constexpr int kBufSize = 1024;     // every fixed text buffer
+constexpr int kLinePiece = 1023;   // a physical line is read in pieces of this many bytes
+constexpr int kArgMax = 128;       // command-line values must be shorter than this
+constexpr int kFilterMax = 1022;   // escaped argument and built filter, in characters
+constexpr int kListFirst = 10;     // first allocation of a string list
+constexpr int kSearchTimeout = 60; // seconds per ldap_result call
+
+// Installed locations and the environment variables that may replace them. The variables are
+// read with secure_getenv: a set-user-id process ignores them.
+constexpr const char* kMsgConfPath = "/etc/opt/quorelle/msg/msg.conf";
+constexpr const char* kMsgConfEnv = "QUORELLE_MSG_CONF";
+
+// Returns the override named by env (when set, non-empty and honoured) or the installed path.
+std::string tool_path(const char* env, const char* installed);
+
+// Which tool is running: its name (in fatal lines and the usage text), its usage text, where
+// the usage text goes and whether fatal lines also go to the system log.
+struct ToolInfo {
+    const char* name;
+    const char* usage_text;
+    bool usage_on_stderr;
+    bool syslog_on_die;
+};
+void tool_init(const ToolInfo& info);
+const ToolInfo& tool_info();
+
+// Process-wide state.
+extern std::string opt_host;      // LDAPHOST
+extern std::string opt_user;      // bind DN
+extern std::string opt_adminuser; // ADMINDN as configured
+extern std::string opt_pass;      // bind password
+extern std::string opt_suff;      // LDAPSUFFIX
+extern std::string opt_base;      // search base of the current search
+extern std::string opt_domain;    // domain being worked on
+extern LDAP* ld;                  // the connection
+
+// Growable text buffer: data and capacity in bytes; grows only through dexpand.
+struct GrowBuf {
+    std::vector<char> data;
+    int capacity() const { return static_cast<int>(data.size()); }
+    char* str() { return data.empty() ? nullptr : data.data(); }
+};
+char* dexpand(GrowBuf& buf, int needed);
+// Copies text into buf (through dexpand) and NUL-terminates it.
+void gb_set(GrowBuf& buf, const char* text, size_t len);
+
+// String list: owned copies, count and capacity (all zero when empty).
+struct StrList {
+    std::vector<std::string> items;
+    int capacity = 0;
+    int count() const { return static_cast<int>(items.size()); }
+};
+void list_add(StrList& list, const char* data, size_t size);
+void list_print(StrList& list);
+void list_free(StrList& list);
+
+// Fatal exits.
+[[noreturn]] void die(const std::string& text);
+[[noreturn]] void usage();
+// Prints line (with its newline) on standard error and exits with status 1; for the fixed
+// LDAP and domain lines that carry no tool name.
+[[noreturn]] void fail_line(const std::string& line);
+// Regular end: exit status 0, unless standard output could not be written (then a fatal line
+// and status 1, so that a full disk or a closed pipe is not reported as success).
+[[noreturn]] void finish();
+
+void parse_conf();
+void do_getpass();
+void do_bind();
+void argcheck(const char* name, const std::string& value);
+void do_escape(std::string& dst, const std::string& src);
+const char* fbuild(const char* tmpl, std::initializer_list<const char*> args = {});
+
+// The search loop: asynchronous search, one result per ldap_result call, 60 s per call.
+// on_entry is called for each search entry received.
+void search_loop(const std::string& base, int scope, const char* filter, const char* const* attrs,
+                 int attrsonly, const std::function<void(LDAPMessage*)>& on_entry);
+
+// Values of an attribute of an entry, as strings, in directory order.
+std::vector<std::string> entry_values(LDAPMessage* entry, const char* attr);
+// First value of an attribute; false when the entry has none.
+bool entry_first(LDAPMessage* entry, const char* attr, std::string& out);
+
+void validate_domain();
+// Variant that also gives the domain entry's description (empty when it has none).
+void validate_domain_description(GrowBuf& description);
+
+// Parses "--name=value": returns true and sets value when arg begins with "--name=".
+bool opt_value(const char* arg, const char* prefix, std::string& value);

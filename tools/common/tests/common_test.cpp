@@ -1,0 +1,393 @@
+// Unit tests of the tool library. Fatal paths exit the process, so each case that may end in
+// die() runs in a forked child whose standard streams and exit status are captured.
+#include "msgtool.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+namespace {
+
+int failures = 0;
+
+#define CHECK(cond)                                                                                \
+    do {                                                                                           \
+        if (!(cond)) {                                                                             \
+            fprintf(stderr, "%s:%d: CHECK failed: %s\n", __FILE__, __LINE__, #cond);               \
+            ++failures;                                                                            \
+        }                                                                                          \
+    } while (0)
+
+#define CHECK_EQ(a, b)                                                                             \
+    do {                                                                                           \
+        const auto va = (a);                                                                       \
+        const auto vb = (b);                                                                       \
+        if (!(va == vb)) {                                                                         \
+            std::ostringstream os;                                                                 \
+            os << "[" << va << "] != [" << vb << "]";                                              \
+            fprintf(stderr, "%s:%d: CHECK_EQ failed: %s == %s: %s\n", __FILE__, __LINE__, #a, #b,  \
+                    os.str().c_str());                                                             \
+            ++failures;                                                                            \
+        }                                                                                          \
+    } while (0)
+
+std::string tmpdir;
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void write_file(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+struct ChildResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs fn in a child process with the given standard input; the child ends with status 0
+// when fn returns.
+ChildResult run_child(const std::function<void()>& fn, const std::string& input = "") {
+    const std::string in_path = tmpdir + "/stdin";
+    const std::string out_path = tmpdir + "/stdout";
+    const std::string err_path = tmpdir + "/stderr";
+    write_file(in_path, input);
+    fflush(stdout);
+    fflush(stderr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (!freopen(in_path.c_str(), "r", stdin) || !freopen(out_path.c_str(), "w", stdout) ||
+            !freopen(err_path.c_str(), "w", stderr))
+            _exit(99);
+        fn();
+        fflush(stdout);
+        exit(0);
+    }
+    ChildResult r;
+    int st = 0;
+    waitpid(pid, &st, 0);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    r.out = slurp(out_path);
+    r.err = slurp(err_path);
+    return r;
+}
+
+void reset_conf() {
+    opt_host.clear();
+    opt_user.clear();
+    opt_adminuser.clear();
+    opt_pass.clear();
+    opt_suff.clear();
+}
+
+void use_conf(const std::string& text) {
+    const std::string path = tmpdir + "/msg.conf";
+    write_file(path, text);
+    setenv(kMsgConfEnv, path.c_str(), 1);
+    reset_conf();
+}
+
+void test_dexpand() {
+    GrowBuf b;
+    CHECK_EQ(b.capacity(), 0);
+    CHECK(b.str() == nullptr);
+    dexpand(b, 0);
+    CHECK_EQ(b.capacity(), 1024);
+    dexpand(b, 1022);
+    CHECK_EQ(b.capacity(), 1024);
+    strcpy(b.str(), "kept");
+    dexpand(b, 1023);
+    CHECK_EQ(b.capacity(), 2048);
+    CHECK_EQ(std::string(b.str()), std::string("kept"));
+    dexpand(b, 5000);
+    CHECK_EQ(b.capacity(), 5120);
+    dexpand(b, 10); // never shrinks
+    CHECK_EQ(b.capacity(), 5120);
+    gb_set(b, "abc", 3);
+    CHECK_EQ(std::string(b.str()), std::string("abc"));
+}
+
+void test_list() {
+    StrList l;
+    CHECK_EQ(l.count(), 0);
+    CHECK_EQ(l.capacity, 0);
+    const char* first = "first";
+    list_add(l, first, strlen(first) + 1);
+    CHECK_EQ(l.capacity, 10);
+    for (int i = 0; i < 10; ++i) {
+        const std::string s = "item" + std::to_string(i);
+        list_add(l, s.c_str(), s.size() + 1);
+    }
+    CHECK_EQ(l.count(), 11);
+    CHECK_EQ(l.capacity, 20);
+    CHECK_EQ(l.items[0], std::string("first"));
+    CHECK_EQ(l.items[10], std::string("item9"));
+    for (int i = 0; i < 10; ++i)
+        list_add(l, "x", 2);
+    CHECK_EQ(l.count(), 21);
+    CHECK_EQ(l.capacity, 40);
+    list_free(l);
+    CHECK_EQ(l.count(), 0);
+    CHECK_EQ(l.capacity, 0);
+
+    ChildResult r = run_child([] {
+        StrList p;
+        list_add(p, "one", 4);
+        list_add(p, "two", 4);
+        list_print(p);
+        printf("count:%d capacity:%d\n", p.count(), p.capacity);
+    });
+    CHECK_EQ(r.status, 0);
+    CHECK_EQ(r.out, std::string("one\ntwo\ncount:0 capacity:0\n"));
+}
+
+void test_escape_and_fbuild() {
+    CHECK_EQ(std::string(fbuild("(ou=%1)", {"a*b(c)"})), std::string("(ou=a\\*b\\(c\\))"));
+    CHECK_EQ(std::string(fbuild("(ou=%1)", {"back\\slash"})), std::string("(ou=back\\\\slash)"));
+    CHECK_EQ(std::string(fbuild("(objectclass=msgUser)")), std::string("(objectclass=msgUser)"));
+    CHECK_EQ(std::string(fbuild("(&(cn=%1)(ou=%2))", {"x", "y*"})),
+             std::string("(&(cn=x)(ou=y\\*))"));
+    CHECK_EQ(std::string(fbuild("(pct=%)(a=%1%)", {"v"})), std::string("(pct=%)(a=v%)"));
+    CHECK_EQ(std::string(fbuild("(ou=%1)", {"\xc3\xa9t\xc3\xa9"})),
+             std::string("(ou=\xc3\xa9t\xc3\xa9)"));
+
+    std::string dst;
+    do_escape(dst, std::string(1022, 'a'));
+    CHECK_EQ(dst.size(), size_t(1022));
+    do_escape(dst, std::string(511, '*'));
+    CHECK_EQ(dst.size(), size_t(1022));
+
+    tool_init({"unit", "", false, false});
+    const std::string too_long = "ERROR:256:unit:Query argument too long\n";
+    ChildResult r = run_child([] {
+        std::string d;
+        do_escape(d, std::string(1023, 'a'));
+    });
+    CHECK_EQ(r.status, 1);
+    CHECK_EQ(r.err, too_long);
+    r = run_child([] {
+        std::string d;
+        do_escape(d, std::string(512, '('));
+    });
+    CHECK_EQ(r.status, 1);
+    CHECK_EQ(r.err, too_long);
+
+    // The built filter is limited as well: 1022 characters pass, 1023 do not.
+    const std::string arg1017(1017, 'v');
+    CHECK_EQ(std::string(fbuild("(ou=%1)", {arg1017.c_str()})).size(), size_t(1022));
+    r = run_child([] {
+        const std::string arg(1018, 'v');
+        fbuild("(ou=%1)", {arg.c_str()});
+    });
+    CHECK_EQ(r.status, 1);
+    CHECK_EQ(r.err, too_long);
+
+    const std::string mismatch = "ERROR:256:unit:Internal error, query string/argument mismatch\n";
+    r = run_child([] { fbuild("(&(a=%2)(b=%1))", {"x", "y"}); });
+    CHECK_EQ(r.status, 1);
+    CHECK_EQ(r.err, mismatch);
+    r = run_child([] { fbuild("(&(a=%1)(b=%1))", {"x", "y"}); });
+    CHECK_EQ(r.err, mismatch);
+    r = run_child([] { fbuild("(&(a=%1)(b=%2))", {"x"}); }); // argument missing
+    CHECK_EQ(r.status, 1);
+    CHECK_EQ(r.err, mismatch);
+}
+
+void test_argcheck() {
+    tool_init({"unit", "", false, false});
+    ChildResult r = run_child([] {
+        argcheck("domain", std::string(127, 'd'));
+        argcheck("domain", "caf\xc3\xa9\xff");
+        argcheck("domain", "");
+        printf("ok\n");
+    });
+    CHECK_EQ(r.status, 0);
+    CHECK_EQ(r.out, std::string("ok\n"));
+    CHECK_EQ(r.err, std::string(""));
+
+    r = run_child([] { argcheck("domain", std::string(128, 'd')); });
+    CHECK_EQ(r.status, 1);
+    CHECK_EQ(r.err, std::string("ERROR:256:unit:--domain length exceeds maximum value of 128\n"));
+
+    r = run_child([] { argcheck("uid", "ab\tc"); });
+    CHECK_EQ(r.status, 1);
+    CHECK_EQ(r.err, std::string("ERROR:256:unit:--uid=ab\tc contains invalid characters\n"));
+    r = run_child([] { argcheck("uid", std::string("a\x1f")); });
+    CHECK_EQ(r.err, std::string("ERROR:256:unit:--uid=a\x1f contains invalid characters\n"));
+    r = run_child([] { argcheck("uid", std::string("a\x20\x7f")); });
+    CHECK_EQ(r.status, 0);
+}
+
+void test_parse_conf() {
+    tool_init({"unit", "", false, false});
+    // Later lines win; blanks are kept; comments, empty lines and lines without a colon are
+    // skipped; other keys are ignored; the value runs to the end of the line.
+    use_conf("# comment\n"
+             "LDAPHOST:ldap1\n"
+             "\n"
+             "LDAPHOST:ldap2\n"
+             "ADMINDN: cn=admin, dc=x \n"
+             "no colon here\n"
+             "ldaphost:lower-case key ignored\n"
+             "OTHER:x\n"
+             "ADMINPW:pw:with:colons\n"
+             "LDAPSUFFIX:dc=x");
+    parse_conf();
+    CHECK_EQ(opt_host, std::string("ldap2"));
+    CHECK_EQ(opt_user, std::string(" cn=admin, dc=x "));
+    CHECK_EQ(opt_adminuser, std::string(" cn=admin, dc=x "));
+    CHECK_EQ(opt_pass, std::string("pw:with:colons"));
+    CHECK_EQ(opt_suff, std::string("dc=x")); // no final newline: last character kept
+
+    use_conf("LDAPHOST: ldap1\nADMINDN:cn=a\nLDAPSUFFIX:dc=x\n");
+    parse_conf();
+    CHECK_EQ(opt_host, std::string(" ldap1"));
+    CHECK_EQ(opt_pass, std::string(""));
+
+    // A physical line longer than 1023 bytes is read as several lines: the tail of a long
+    // line becomes a line of its own (here it sets the suffix).
+    std::string longline = "ADMINDN:" + std::string(1023 - 8, 'u') + "LDAPSUFFIX:dc=tail\n";
+    use_conf("LDAPHOST:h\n" + longline);
+    parse_conf();
+    CHECK_EQ(opt_user.size(), size_t(1015));
+    CHECK_EQ(opt_suff, std::string("dc=tail"));
+
+    const std::string missing =
+        "ERROR:256:unit:msg.conf missing critical configuration information\n";
+    for (const char* text :
+         {"ADMINDN:a\nLDAPSUFFIX:s\n", "LDAPHOST:h\nLDAPSUFFIX:s\n", "LDAPHOST:h\nADMINDN:a\n",
+          "LDAPHOST:\nADMINDN:a\nLDAPSUFFIX:s\n", ""}) {
+        use_conf(text);
+        ChildResult r = run_child([] { parse_conf(); });
+        CHECK_EQ(r.status, 1);
+        CHECK_EQ(r.err, missing);
+    }
+
+    const std::string absent = tmpdir + "/no-such-dir/msg.conf";
+    setenv(kMsgConfEnv, absent.c_str(), 1);
+    ChildResult r = run_child([] { parse_conf(); });
+    CHECK_EQ(r.status, 1);
+    CHECK_EQ(r.err, "ERROR:256:unit:Unable to open " + absent + "\n");
+
+    // Without the override the installed path is used.
+    unsetenv(kMsgConfEnv);
+    CHECK_EQ(tool_path(kMsgConfEnv, kMsgConfPath), std::string("/etc/opt/quorelle/msg/msg.conf"));
+    setenv(kMsgConfEnv, "", 1);
+    CHECK_EQ(tool_path(kMsgConfEnv, kMsgConfPath), std::string("/etc/opt/quorelle/msg/msg.conf"));
+}
+
+void test_getpass() {
+    // Configured password: standard input is not read.
+    opt_pass = "configured";
+    opt_user = "cn=conf";
+    ChildResult r = run_child(
+        [] {
+            do_getpass();
+            printf("%s|%s\n", opt_user.c_str(), opt_pass.c_str());
+        },
+        "cn=other\nsecret\n");
+    CHECK_EQ(r.out, std::string("cn=conf|configured\n"));
+
+    // No password configured, standard input not a terminal: DN line, then password line.
+    opt_pass.clear();
+    r = run_child(
+        [] {
+            do_getpass();
+            printf("%s|%s\n", opt_user.c_str(), opt_pass.c_str());
+        },
+        "cn=other,dc=x\nse cret\n");
+    CHECK_EQ(r.status, 0);
+    CHECK_EQ(r.out, std::string("cn=other,dc=x|se cret\n"));
+
+    // Password line without newline keeps its last character; end of input keeps values.
+    r = run_child(
+        [] {
+            do_getpass();
+            printf("%s|%s\n", opt_user.c_str(), opt_pass.c_str());
+        },
+        "cn=d\npw");
+    CHECK_EQ(r.out, std::string("cn=d|pw\n"));
+    r = run_child(
+        [] {
+            do_getpass();
+            printf("%s|%s\n", opt_user.c_str(), opt_pass.c_str());
+        },
+        "");
+    CHECK_EQ(r.out, std::string("cn=conf|\n"));
+}
+
+void test_usage_and_die() {
+    tool_init({"unit", "ERROR:1:usage:unit\n", false, false});
+    ChildResult r = run_child([] { usage(); });
+    CHECK_EQ(r.status, 1);
+    CHECK_EQ(r.out, std::string("ERROR:1:usage:unit\n"));
+    CHECK_EQ(r.err, std::string(""));
+    tool_init({"unit", "ERROR:1:usage:unit\n", true, false});
+    r = run_child([] { usage(); });
+    CHECK_EQ(r.out, std::string(""));
+    CHECK_EQ(r.err, std::string("ERROR:1:usage:unit\n"));
+
+    // Output printed before a fatal error stays on standard output.
+    r = run_child([] {
+        printf("domain:a\n");
+        die("boom");
+    });
+    CHECK_EQ(r.status, 1);
+    CHECK_EQ(r.out, std::string("domain:a\n"));
+    CHECK_EQ(r.err, std::string("ERROR:256:unit:boom\n"));
+
+    // A regular end that cannot write its output is a failure.
+    if (FILE* full = fopen("/dev/full", "w")) {
+        fclose(full);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (!freopen("/dev/full", "w", stdout) || !freopen("/dev/null", "w", stderr))
+                _exit(99);
+            printf("nusers:1\n");
+            finish();
+        }
+        int st = 0;
+        waitpid(pid, &st, 0);
+        CHECK(WIFEXITED(st) && WEXITSTATUS(st) == 1);
+    }
+}
+
+} // namespace
+
+int main() {
+    char dir[] = "/tmp/tools-common-XXXXXX";
+    if (!mkdtemp(dir)) {
+        perror("mkdtemp");
+        return 2;
+    }
+    tmpdir = dir;
+    test_dexpand();
+    test_list();
+    test_escape_and_fbuild();
+    test_argcheck();
+    test_parse_conf();
+    test_getpass();
+    test_usage_and_die();
+    const std::string cleanup = "rm -rf '" + tmpdir + "'";
+    if (system(cleanup.c_str()) != 0)
+        fprintf(stderr, "cleanup of %s failed\n", tmpdir.c_str());
+    if (failures) {
+        fprintf(stderr, "%d check(s) failed\n", failures);
+        return 1;
+    }
+    printf("all checks passed\n");
+    return 0;
+}

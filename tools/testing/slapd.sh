@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# Private OpenLDAP directory for the tool tests and benchmarks: an mdb database in its own
+# directory, the product schema, listening on 127.0.0.1 on a free port, stopped by its pid.
+#
+# Source it and call the functions:
+#   qd_start DIR [LDIF...]   create DIR/slapd.d and DIR/db, bulk-load the LDIF files, start
+#                            slapd; sets QD_PORT, QD_URI, QD_PID and writes DIR/msg.conf
+#   qd_stop                  SIGTERM to the pid, wait until it is gone (then SIGKILL)
+#   qd_add LDIF              ldapadd as the administrator while the server runs
+#   qd_modify LDIF           ldapmodify as the administrator while the server runs
+# Environment read by qd_start: QD_SIZE_LIMIT (default unlimited).
+# Fixed names: suffix QD_SUFFIX, administrator QD_ADMIN with password QD_PASSWORD.
+#
+# Or run it: slapd.sh start DIR [LDIF...] (prints the port; the server keeps running)
+#            slapd.sh stop DIR
+
+QD_SUFFIX="dc=quorelle,dc=test"
+QD_ADMIN="cn=admin,dc=quorelle,dc=test"
+QD_PASSWORD="secret"
+QD_SCHEMA_DIR=${QD_SCHEMA_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../schema" && pwd)}
+QD_PID=""
+
+qd_config() {
+    local dir=$1 limit=${QD_SIZE_LIMIT:-unlimited}
+    cat <<CONF
+dn: cn=config
+objectClass: olcGlobal
+cn: config
+olcPidFile: $dir/slapd.pid
+olcArgsFile: $dir/slapd.args
+olcSizeLimit: $limit
+
+dn: cn=module{0},cn=config
+objectClass: olcModuleList
+cn: module{0}
+olcModulePath: /usr/lib/ldap
+olcModuleLoad: back_mdb
+
+dn: cn=schema,cn=config
+objectClass: olcSchemaConfig
+cn: schema
+
+include: file:///etc/ldap/schema/core.ldif
+include: file:///etc/ldap/schema/cosine.ldif
+include: file:///etc/ldap/schema/inetorgperson.ldif
+include: file://$QD_SCHEMA_DIR/quorelle.ldif
+
+dn: olcDatabase={-1}frontend,cn=config
+objectClass: olcDatabaseConfig
+objectClass: olcFrontendConfig
+olcDatabase: {-1}frontend
+olcSizeLimit: $limit
+
+dn: olcDatabase={0}config,cn=config
+objectClass: olcDatabaseConfig
+olcDatabase: {0}config
+
+dn: olcDatabase={1}mdb,cn=config
+objectClass: olcDatabaseConfig
+objectClass: olcMdbConfig
+olcDatabase: {1}mdb
+olcSuffix: $QD_SUFFIX
+olcRootDN: $QD_ADMIN
+olcRootPW: $QD_PASSWORD
+olcDbDirectory: $dir/db
+olcDbMaxSize: 4294967296
+olcDbIndex: objectClass eq
+olcDbIndex: ou eq
+olcDbIndex: uid eq
+olcSizeLimit: $limit
+olcAccess: to * by * read
+CONF
+}
+
+qd_start() {
+    local dir=$1
+    shift
+    dir=$(cd "$dir" && pwd) || return 1
+    rm -rf "$dir/slapd.d" "$dir/db"
+    mkdir -p "$dir/slapd.d" "$dir/db"
+    qd_config "$dir" >"$dir/config.ldif"
+    slapadd -n0 -F "$dir/slapd.d" -l "$dir/config.ldif" >"$dir/slapadd.log" 2>&1 || {
+        cat "$dir/slapadd.log" >&2
+        return 1
+    }
+    local f
+    for f in "$@"; do
+        slapadd -q -F "$dir/slapd.d" -b "$QD_SUFFIX" -l "$f" >>"$dir/slapadd.log" 2>&1 || {
+            echo "qd_start: slapadd of $f failed" >&2
+            cat "$dir/slapadd.log" >&2
+            return 1
+        }
+    done
+    # A random port; if slapd cannot bind to it, try another.
+    local try port
+    for try in 1 2 3 4 5 6 7 8 9 10; do
+        port=$((20000 + (RANDOM * 32768 + RANDOM) % 40000))
+        rm -f "$dir/slapd.pid"
+        if slapd -F "$dir/slapd.d" -h "ldap://127.0.0.1:$port/" >"$dir/slapd.log" 2>&1; then
+            local i
+            for i in $(seq 1 100); do
+                [ -s "$dir/slapd.pid" ] && break
+                sleep 0.05
+            done
+            if [ -s "$dir/slapd.pid" ]; then
+                QD_PID=$(cat "$dir/slapd.pid")
+                QD_PORT=$port
+                QD_URI="ldap://127.0.0.1:$port/"
+                for i in $(seq 1 100); do
+                    if ldapsearch -x -H "$QD_URI" -b "" -s base >/dev/null 2>&1; then
+                        printf 'LDAPHOST:127.0.0.1:%s\nADMINDN:%s\nADMINPW:%s\nLDAPSUFFIX:%s\n' \
+                            "$port" "$QD_ADMIN" "$QD_PASSWORD" "$QD_SUFFIX" >"$dir/msg.conf"
+                        echo "$QD_PID" >"$dir/qd.pid"
+                        return 0
+                    fi
+                    sleep 0.05
+                done
+                qd_stop
+            fi
+        fi
+    done
+    echo "qd_start: slapd did not start" >&2
+    cat "$dir/slapd.log" >&2
+    return 1
+}
+
+qd_stop() {
+    [ -n "${QD_PID:-}" ] || return 0
+    local i
+    kill -TERM "$QD_PID" 2>/dev/null
+    for i in $(seq 1 40); do
+        kill -0 "$QD_PID" 2>/dev/null || break
+        sleep 0.05
+    done
+    if kill -0 "$QD_PID" 2>/dev/null; then
+        kill -KILL "$QD_PID" 2>/dev/null
+        sleep 0.1
+    fi
+    QD_PID=""
+}
+
+qd_add() {
+    ldapadd -x -H "$QD_URI" -D "$QD_ADMIN" -w "$QD_PASSWORD" -f "$1" >/dev/null
+}
+
+qd_modify() {
+    ldapmodify -x -H "$QD_URI" -D "$QD_ADMIN" -w "$QD_PASSWORD" -f "$1" >/dev/null
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    set -euo pipefail
+    case ${1:-} in
+    start)
+        dir=$2
+        shift 2
+        qd_start "$dir" "$@"
+        echo "$QD_PORT"
+        ;;
+    stop)
+        QD_PID=$(cat "$2/qd.pid" 2>/dev/null || true)
+        qd_stop
+        ;;
+    *)
+        echo "usage: slapd.sh start DIR [LDIF...] | stop DIR" >&2
+        exit 2
+        ;;
+    esac
+fi

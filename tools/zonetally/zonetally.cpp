@@ -1,0 +1,72 @@
+// zonetally: for each mail domain, its description and how many users and groups it has.
+#include "msgtool.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kUsage = "ERROR:1:usage:zonetally [--domain=value]\n";
+constexpr const char* kNoDomains = "No domains found";
+
+StrList domains;
+GrowBuf description;
+
+int count_entries(const char* container, const char* objectclass, const char* attr) {
+    opt_base = std::string(container) + ",ou=" + opt_domain + "," + opt_suff;
+    const char* attrs[] = {attr, nullptr};
+    int n = 0;
+    search_loop(opt_base, LDAP_SCOPE_SUBTREE, fbuild(objectclass), attrs, 1,
+                [&](LDAPMessage*) { ++n; });
+    return n;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    tool_init({"zonetally", kUsage, false, false});
+    parse_conf();
+
+    for (int i = 1; i < argc; ++i) {
+        std::string value;
+        if (opt_value(argv[i], "--domain=", value)) {
+            argcheck("domain", value);
+            if (value.empty())
+                usage();
+            list_add(domains, value.c_str(), value.size() + 1);
+        } else if (strcmp(argv[i], "--all") == 0) {
+            // Every domain is reported anyway without --domain=.
+        } else {
+            usage();
+        }
+    }
+
+    do_getpass();
+    do_bind();
+
+    if (domains.count() == 0) {
+        opt_base = opt_suff;
+        const char* attrs[] = {"ou", nullptr};
+        search_loop(opt_base, LDAP_SCOPE_ONELEVEL, fbuild("(objectclass=organizationalunit)"),
+                    attrs, 0, [](LDAPMessage* e) {
+                        std::string ou;
+                        if (entry_first(e, "ou", ou))
+                            list_add(domains, ou.c_str(), ou.size() + 1);
+                    });
+        if (domains.count() == 0)
+            die(kNoDomains);
+    }
+
+    for (const std::string& domain : domains.items) {
+        opt_domain = domain;
+        validate_domain_description(description);
+        const int nusers = count_entries("ou=MSG Users", "(objectclass=msgUser)", "uid");
+        const int ngroups = count_entries("ou=MSG Groups", "(objectclass=msgGroup)", "cn");
+        printf("domain:%s\n", opt_domain.c_str());
+        if (description.str() && description.str()[0])
+            printf("description:%s\n", description.str());
+        printf("nusers:%d\n", nusers);
+        printf("naliases:%d\n\n", ngroups);
+    }
+    finish();
+}
