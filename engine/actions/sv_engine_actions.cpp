@@ -1,10 +1,108 @@
-// PLACEHOLDER: replaced by the actions work. Lets the engine library link meanwhile.
+// The engine's action factory and the readers of the actions, pre-install and
+// post-install sections.
+#include "sv_actionprocessor.h"
 #include "sv_engine.h"
+#include "sv_genrandompasswordaction.h"
+#include "sv_hostnameaction.h"
+#include "sv_loadenvironmentvaraction.h"
+#include "sv_pauseaction.h"
+#include "sv_processaction.h"
+#include "sv_readfileaction.h"
+#include "sv_serverconnectaction.h"
+#include "sv_varinitializer.h"
+#include "sv_varmodifier.h"
+#include "sv_vendoraction.h"
 
-void SV_Engine::loadActions(const QDomElement&) {}
-void SV_Engine::loadPreInstall(const QDomElement&) {}
-void SV_Engine::loadPostInstall(const QDomElement&) {}
-SV_Action* SV_Engine::createAction(const QString&) { return nullptr; }
-SV_Action* SV_Engine::buildVarInitializer(const QDomNode&) { return nullptr; }
-SV_Action* SV_Engine::buildVarModifier(const QDomNode&) { return nullptr; }
-SV_Action* SV_Engine::buildActionListEntry(const QDomNode&) { return nullptr; }
+#include <QDomNode>
+
+SV_Action* SV_Engine::createAction(const QString& type) {
+    if (type == QLatin1String("gethostname"))
+        return new SV_HostnameAction(this);
+    if (type == QLatin1String("process"))
+        return new SV_ProcessAction(this);
+    if (type == QLatin1String("pause"))
+        return new SV_PauseAction(this);
+    if (type == QLatin1String("server-connect"))
+        return new SV_ServerConnectAction(this);
+    if (type == QLatin1String("read-file"))
+        return new SV_ReadFileAction(this);
+    if (type == QLatin1String("var-modifier"))
+        return new SV_VarModifier(this);
+    if (type == QLatin1String("var-initializer"))
+        return new SV_VarInitializer(this);
+    if (type == QLatin1String("generate-password"))
+        return new SV_GenRandomPasswordAction(this);
+    if (type == QLatin1String("load-environment-variable"))
+        return new SV_LoadEnvironmentVarAction(this);
+
+    SV_Action* action = createVendorAction(type, this);
+    if (!action)
+        qFatal("Could not create action for type: %s", qPrintable(type));
+    return action;
+}
+
+void SV_Engine::loadActions(const QDomElement& root) {
+    const QDomElement actions = section(root, QStringLiteral("actions"));
+    for (QDomElement element = actions.firstChildElement(QStringLiteral("action"));
+         !element.isNull(); element = element.nextSiblingElement(QStringLiteral("action"))) {
+        SV_Action* action = createAction(loadAttr(element, QStringLiteral("type")));
+        const QString id = loadAttr(element, QStringLiteral("id"));
+        action->setID(id);
+        for (QDomElement param = element.firstChildElement(QStringLiteral("option-param"));
+             !param.isNull(); param = param.nextSiblingElement(QStringLiteral("option-param"))) {
+            action->setOption(loadAttr(param, QStringLiteral("param")),
+                              loadAttr(param, QStringLiteral("value")));
+        }
+        m_actions.insert(id, action);
+    }
+}
+
+namespace {
+
+void loadActionList(SV_Engine* engine, const QDomElement& list, SV_ActionProcessor* processor) {
+    for (QDomElement element = list.firstChildElement(); !element.isNull();
+         element = element.nextSiblingElement()) {
+        if (SV_Action* action = engine->buildActionListEntry(element))
+            processor->addAction(action);
+    }
+}
+
+} // namespace
+
+void SV_Engine::loadPreInstall(const QDomElement& root) {
+    loadActionList(this, section(root, QStringLiteral("pre-install")), m_preinstall);
+}
+
+void SV_Engine::loadPostInstall(const QDomElement& root) {
+    loadActionList(this, section(root, QStringLiteral("post-install")), m_postinstall);
+}
+
+SV_Action* SV_Engine::buildActionListEntry(const QDomNode& node) {
+    const QString name = node.toElement().tagName();
+    if (name == QLatin1String("var-init"))
+        return buildVarInitializer(node);
+    if (name == QLatin1String("var-modify"))
+        return buildVarModifier(node);
+    if (name == QLatin1String("run-action"))
+        return action(loadAttr(node, QStringLiteral("action_id")));
+    return nullptr;
+}
+
+SV_Action* SV_Engine::buildVarInitializer(const QDomNode& node) {
+    SV_Action* action = createAction(QStringLiteral("var-initializer"));
+    action->setOption(QStringLiteral("var_id"), loadAttr(node, QStringLiteral("var_id")));
+    action->setOption(QStringLiteral("action_id"), loadAttr(node, QStringLiteral("action_id")));
+    // The data around the value is taken exactly as written.
+    for (const QString& key : {QStringLiteral("prepend-data"), QStringLiteral("append-data")}) {
+        const QDomElement data = node.firstChildElement(key);
+        action->setOption(key, data.isNull() ? QLatin1String("") : data.text());
+    }
+    return action;
+}
+
+SV_Action* SV_Engine::buildVarModifier(const QDomNode& node) {
+    SV_Action* action = createAction(QStringLiteral("var-modifier"));
+    action->setOption(QStringLiteral("var_id"), loadAttr(node, QStringLiteral("var_id")));
+    action->setOption(QStringLiteral("newstring"), loadAttr(node, QStringLiteral("newstring")));
+    return action;
+}

@@ -1,0 +1,240 @@
+#include "sv_processaction.h"
+
+#include "sv_childprocess.h"
+#include "sv_variableregexp.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int defaultInterval = 1000;
+
+// The progress interval to use: the option's value, or the default when it is not a
+// positive number.
+int progressInterval(const QString& text) {
+    bool ok = false;
+    const int interval = text.toInt(&ok);
+    return (ok && interval > 0) ? interval : defaultInterval;
+}
+
+} // namespace
+
+SV_ProcessAction::SV_ProcessAction(QObject* parent)
+    : SV_Action(parent), m_child(new SV_ChildProcess(this)),
+      m_stdoutDecoder(QStringDecoder::System), m_stderrDecoder(QStringDecoder::System) {
+    connect(m_child, &SV_ChildProcess::receivedStdout, this,
+            qOverload<SV_ChildProcess*, const QByteArray&>(&SV_ProcessAction::slot_readStdout));
+    connect(m_child, &SV_ChildProcess::receivedStderr, this,
+            qOverload<SV_ChildProcess*, const QByteArray&>(&SV_ProcessAction::slot_readStderr));
+    connect(m_child, &SV_ChildProcess::processExited, this,
+            qOverload<SV_ChildProcess*>(&SV_ProcessAction::slot_procDone));
+}
+
+SV_ProcessAction::~SV_ProcessAction() {
+    // The child object goes with the action; its exit must not call back into a
+    // half-destroyed action.
+    m_child->disconnect(this);
+    removeTempFiles();
+}
+
+int SV_ProcessAction::totalSteps() {
+    const QString timeText = option(QStringLiteral("time"));
+    if (timeText.isEmpty())
+        return m_totalSteps = 1;
+    bool ok = false;
+    const int time = timeText.toInt(&ok);
+    if (!ok)
+        qFatal("Invalid time: %s given to process action", qPrintable(timeText));
+    m_totalSteps =
+        std::max(0, time / progressInterval(option(QStringLiteral("progress-interval"))));
+    return m_totalSteps;
+}
+
+bool SV_ProcessAction::exeInPath(const QString& name) {
+    if (QDir::isAbsolutePath(name))
+        return QFileInfo(name).isFile();
+    const QStringList dirs =
+        QString::fromLocal8Bit(qgetenv("PATH")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString& dir : dirs) {
+        if (QFileInfo(QDir(dir), name).isFile())
+            return true;
+    }
+    return false;
+}
+
+bool SV_ProcessAction::fixCommandLine() {
+    m_commandLine.clear();
+    QString program = option(QStringLiteral("process"));
+    SV_VariableRegExp::fixString(program);
+    m_commandLine.append(program);
+
+    m_templateArgs =
+        option(QStringLiteral("template-file")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+
+    for (int n = 1;; ++n) {
+        const QString name = QStringLiteral("arg") + QString::number(n);
+        QString value = option(name);
+        if (value.isNull())
+            return true;
+        SV_VariableRegExp::fixString(value);
+        if (m_templateArgs.contains(name)) {
+            dbg(QStringLiteral("ProcessAction, replace arg: %1 with filled out template")
+                    .arg(value));
+            QString tempPath;
+            if (!SV_VariableRegExp::fixTemplateFile(value, tempPath)) {
+                // A temporary file may exist even when filling failed.
+                if (!tempPath.isEmpty())
+                    m_tempFiles.append(tempPath);
+                dbg(QStringLiteral("could not fix the template file..."));
+                return false;
+            }
+            m_tempFiles.append(tempPath);
+            value = tempPath;
+        }
+        m_commandLine.append(value);
+    }
+}
+
+void SV_ProcessAction::loadArguments() {
+    m_child->clearArguments();
+    for (const QString& arg : std::as_const(m_commandLine))
+        *m_child << arg;
+}
+
+void SV_ProcessAction::slot_start() {
+    SV_Action::slot_start();
+    removeTempFiles();
+
+    const QString timeText = option(QStringLiteral("time"));
+    if (!timeText.isEmpty()) {
+        bool ok = false;
+        m_time = timeText.toInt(&ok);
+        m_interval = progressInterval(option(QStringLiteral("progress-interval")));
+        if (ok) {
+            if (!m_progressTimer) {
+                m_progressTimer = new QTimer(this);
+                connect(m_progressTimer, &QTimer::timeout, this, &SV_ProcessAction::slot_progress);
+            }
+            m_currSteps = 0;
+            m_elapsed = 0;
+            m_progressTimer->start(m_interval);
+        }
+    }
+
+    if (!fixCommandLine()) {
+        dbg(QStringLiteral("SV_ProcessAction for %1, fixCommandLine returned false").arg(ID()));
+        stopProgress();
+        removeTempFiles();
+        slot_setDone();
+        return;
+    }
+
+    loadArguments();
+    m_stdout.clear();
+    m_stderr.clear();
+    m_stdoutDecoder.resetState();
+    m_stderrDecoder.resetState();
+
+    if (m_child->start(SV_ChildProcess::NotifyOnExit, SV_ChildProcess::AllOutput)) {
+        if (option(QStringLiteral("detach")) == QLatin1String("true")) {
+            // A detached child is never waited for: the action finishes once it runs.
+            // Its template copies stay until it exits.
+            m_child->detach(m_tempFiles);
+            m_tempFiles.clear();
+            stopProgress();
+            log_output();
+            slot_setDone();
+        }
+        return;
+    }
+
+    const QString program = m_commandLine.first();
+    if (!exeInPath(program))
+        err(ID(), QStringLiteral("The executable: %1 was not in $PATH").arg(program));
+    else
+        err(ID(), QStringLiteral("The executable: %1 could not be started for an unknown reason")
+                      .arg(program));
+    stopProgress();
+    removeTempFiles();
+    slot_setDone();
+}
+
+void SV_ProcessAction::slot_cancel() {
+    if (m_child->isRunning())
+        m_child->kill(15);
+    stopProgress();
+    SV_Action::slot_cancel();
+}
+
+void SV_ProcessAction::slot_readStdout() {}
+
+void SV_ProcessAction::slot_readStderr() {}
+
+void SV_ProcessAction::slot_procDone() {
+    process_procDone();
+}
+
+void SV_ProcessAction::slot_readStdout(SV_ChildProcess*, const QByteArray& chunk) {
+    m_stdout += m_stdoutDecoder.decode(chunk);
+}
+
+void SV_ProcessAction::slot_readStderr(SV_ChildProcess*, const QByteArray& chunk) {
+    m_stderr += m_stderrDecoder.decode(chunk);
+}
+
+void SV_ProcessAction::slot_procDone(SV_ChildProcess*) {
+    process_procDone();
+}
+
+void SV_ProcessAction::slot_progress() {
+    ++m_currSteps;
+    emit sig_progress(m_currSteps);
+    m_elapsed += m_interval;
+    if (m_elapsed >= m_time)
+        stopProgress();
+}
+
+void SV_ProcessAction::process_procDone() {
+    stopProgress();
+    removeTempFiles();
+    checkErrors();
+    log_output();
+    slot_setDone();
+}
+
+void SV_ProcessAction::checkErrors() {
+    if (!m_child->normalExit()) {
+        err(ID(), QStringLiteral("The process exited abnormally"));
+        return;
+    }
+    if (m_child->exitStatus() == 0 || m_stderr.isEmpty())
+        return;
+    if (option(QStringLiteral("stderr-is-err")) != QLatin1String("false"))
+        err(ID(), QStringLiteral("Process returned error message: %1").arg(m_stderr));
+}
+
+void SV_ProcessAction::log_output() {
+    QString text = QStringLiteral("Command line = ") + m_commandLine.join(QLatin1Char(' ')) +
+                   QLatin1Char('\n');
+    if (!m_stdout.isEmpty())
+        text += QStringLiteral("Standard Out = ") + m_stdout + QLatin1Char('\n');
+    if (!m_stderr.isEmpty())
+        text += QStringLiteral("Standard Err = ") + m_stderr + QLatin1Char('\n');
+    log(ID(), text);
+}
+
+void SV_ProcessAction::stopProgress() {
+    if (m_progressTimer)
+        m_progressTimer->stop();
+}
+
+void SV_ProcessAction::removeTempFiles() {
+    for (const QString& file : std::as_const(m_tempFiles))
+        QFile::remove(file);
+    m_tempFiles.clear();
+}

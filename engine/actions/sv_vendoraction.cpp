@@ -1,0 +1,5 @@
+#include "sv_vendoraction.h"
+
+SV_Action* createVendorAction(const QString&, QObject*) {
+    return nullptr;
+}
