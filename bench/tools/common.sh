@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Shared parts of the tool benchmarks: a release build of the tools and timing helpers.
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BENCH_BUILD=${QUORELLE_BENCH_BUILD:-$repo/build-bench-tools}
+
+bench_build() {
+    cmake -S "$repo" -B "$BENCH_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DQUORELLE_BUILD_ENGINE=OFF -DQUORELLE_BUILD_ADDIN=OFF -DBUILD_TESTING=OFF >/dev/null
+    cmake --build "$BENCH_BUILD" -j2 --target "$@" >/dev/null
+}
+
+# Wall-clock seconds of a command (output discarded).
+bench_time() {
+    local t0 t1
+    t0=$(date +%s.%N)
+    "$@" >/dev/null
+    t1=$(date +%s.%N)
+    echo "$t1 - $t0" | bc -l
+}
+
+# Median of the numbers given.
+median() {
+    printf '%s\n' "$@" | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'
+}
