@@ -1,0 +1,95 @@
+#include "sv_testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace vantortest {
+
+namespace {
+
+QStringList& messageStore() {
+    static QStringList store;
+    return store;
+}
+
+void testMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    messageStore().append(message);
+    QByteArray bytes = message.toLocal8Bit();
+    if (!bytes.endsWith('\n'))
+        bytes.append('\n');
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
+    if (type == QtFatalMsg)
+        std::exit(1);
+}
+
+} // namespace
+
+void installMessageHandler() {
+    qInstallMessageHandler(testMessageHandler);
+}
+const QStringList& messages() {
+    return messageStore();
+}
+void clearMessages() {
+    messageStore().clear();
+}
+
+TempDir::TempDir() : m_dir(QDir::tempPath() + QStringLiteral("/vantortest-XXXXXX")) {}
+
+QString TempDir::file(const QString& name) const {
+    return QDir(m_dir.path()).absoluteFilePath(name);
+}
+
+QString TempDir::mkdir(const QString& name) const {
+    const QString p = file(name);
+    QDir().mkpath(p);
+    return p;
+}
+
+QString TempDir::write(const QString& name, const QByteArray& content) const {
+    const QString p = file(name);
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    QFile f(p);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(content);
+    return p;
+}
+
+QProcessEnvironment cleanEnvironment(const QString& runtimeDir) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG", "LANGUAGE", "QT_MESSAGE_PATTERN"})
+        env.remove(QString::fromLatin1(name));
+    return env;
+}
+
+ProcessResult runProgram(const QString& program, const QStringList& args,
+                         const QProcessEnvironment& env, const QString& workDir, int timeoutMs) {
+    ProcessResult result;
+    QProcess process;
+    process.setProcessEnvironment(env);
+    if (!workDir.isEmpty())
+        process.setWorkingDirectory(workDir);
+    process.start(program, args);
+    result.started = process.waitForStarted(timeoutMs);
+    if (!result.started)
+        return result;
+    process.closeWriteChannel();
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    result.crashed = process.exitStatus() == QProcess::CrashExit;
+    result.exitCode = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+} // namespace vantortest
