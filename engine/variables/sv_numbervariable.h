@@ -1,0 +1,29 @@
+#ifndef SV_NUMBERVARIABLE_H
+#define SV_NUMBERVARIABLE_H
+
+#include "sv_variable.h"
+
+#include <QValidator>
+
+#include <memory>
+
+// A number kept as text. Option "datatype" ("int" or none, "uint", "double") chooses
+// the validator, options "min" and "max" its bounds; values it calls Invalid are refused.
+class SV_NumberVariable : public SV_Variable {
+    Q_OBJECT
+public:
+    explicit SV_NumberVariable(QObject* parent = nullptr);
+    ~SV_NumberVariable() override;
+
+    void storeValue(const QStringList& values) override;
+    QString value() override;
+    QValidator* validator() override;
+    bool equals(const QString& s) override;
+    bool isEmpty() override;
+
+private:
+    std::unique_ptr<QValidator> m_validator;
+    bool m_validatorMade = false;
+};
+
+#endif

@@ -1,0 +1,24 @@
+#ifndef SV_PASSWORDVARIABLE_H
+#define SV_PASSWORDVARIABLE_H
+
+#include "sv_variable.h"
+
+// A password typed twice ("pass1", "pass2"), with an optional minimum length
+// ("min_length") and security rule ("security": "no-alpha" or "non-dictionary").
+// Anywhere but the "valid-password" condition it has no value until the pair is valid.
+class SV_PasswordVariable : public SV_Variable {
+    Q_OBJECT
+public:
+    explicit SV_PasswordVariable(QObject* parent = nullptr);
+
+    void storeValue(const QStringList& values) override;
+    QString value() override;
+    bool equals(const QString& s) override;
+    bool isEmpty() override;
+    bool isCurrentDataValid(const QString& condition) override;
+
+    bool isValidPassword();
+    bool checkSecurity();
+};
+
+#endif
