@@ -7,20 +7,20 @@ namespace tabrix {
 const char16_t kPreferencesKey[] = u"Software\\Corvane\\QuorelleMsg";
 const char16_t kPreferencesValue[] = u"PreferencesURL";
 
-void ConnectPreferencesMenu(const DispatchPtr& application,
+bool ConnectPreferencesMenu(const DispatchPtr& application,
                             BasReg::RegistryReader& registry) noexcept {
     try {
         std::u16string address = BasReg::GetRegValue(registry, BasReg::RootKey::CurrentUser,
                                                      kPreferencesKey, kPreferencesValue)
                                      .toText();
         if (address.size() < kMinAddressLength)
-            return;
-        if (!application)
-            return;
-        BasMenus::CreatePreferencesMenu(*application, address);
+            return false;
+        if (application)
+            BasMenus::CreatePreferencesMenu(*application, address);
     } catch (...) {
         // Outlook without an explorer or menu bar, or any other refusal: no menu, no message.
     }
+    return true;
 }
 
 } // namespace tabrix

@@ -14,7 +14,8 @@ constexpr std::size_t kMinAddressLength = 8;
 
 // Reads the preferences address of the current user and, when it is long enough, adds the
 // Quorelle menu to application. Every failure is swallowed: the connection always succeeds.
-void ConnectPreferencesMenu(const DispatchPtr& application,
+// Returns false when the address was too short and nothing was tried.
+bool ConnectPreferencesMenu(const DispatchPtr& application,
                             BasReg::RegistryReader& registry) noexcept;
 
 } // namespace tabrix

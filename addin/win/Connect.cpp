@@ -195,13 +195,15 @@ HRESULT STDMETHODCALLTYPE Connect::Extensibility::Invoke(DISPID id, REFIID riid,
 HRESULT STDMETHODCALLTYPE Connect::Extensibility::OnConnection(IDispatch* application,
                                                                ext_ConnectMode, IDispatch*,
                                                                SAFEARRAY**) {
+    bool menuTried = true;
     try {
         WinRegistry registry;
-        ConnectPreferencesMenu(ComDispatch::wrap(application), registry);
+        menuTried = ConnectPreferencesMenu(ComDispatch::wrap(application), registry);
     } catch (...) {
         // Out of memory before the menu work began: the connection still succeeds.
     }
-    processPendingMessages();
+    if (menuTried)
+        processPendingMessages();
     return S_OK;
 }
 

@@ -29,11 +29,11 @@ std::vector<std::u16string> captions(const fake::Bar& bar) {
 void shortOrMissingAddressLeavesOutlookAlone() {
     auto app = fake::makeOutlook(kOutlookMenus);
     fake::Registry none;
-    ConnectPreferencesMenu(app, none);
+    CHECK(!ConnectPreferencesMenu(app, none));
     CHECK(app->journal->calls.empty());
 
     fake::Registry seven = withAddress(u"http://");
-    ConnectPreferencesMenu(app, seven);
+    CHECK(!ConnectPreferencesMenu(app, seven));
     CHECK(app->journal->calls.empty());
 
     // A NUL inside the value cuts the address short.
@@ -46,7 +46,7 @@ void shortOrMissingAddressLeavesOutlookAlone() {
 void eightCharactersAddTheMenuSeventhOfNine() {
     auto app = fake::makeOutlook(kOutlookMenus);
     fake::Registry reg = withAddress(u"http://x");
-    ConnectPreferencesMenu(app, reg);
+    CHECK(ConnectPreferencesMenu(app, reg));
 
     auto bar = fake::menuBar(*app);
     std::vector<std::u16string> expected = kOutlookMenus;
@@ -135,7 +135,7 @@ void failuresEndSilently() {
     auto noExplorer = fake::makeOutlook(kOutlookMenus);
     auto bar = fake::menuBar(*noExplorer);
     noExplorer->explorer.reset();
-    ConnectPreferencesMenu(noExplorer, reg);
+    CHECK(ConnectPreferencesMenu(noExplorer, reg));
     CHECK(captions(*bar) == kOutlookMenus);
 
     auto noMenuBar = fake::makeOutlook(kOutlookMenus);
@@ -156,7 +156,7 @@ void failuresEndSilently() {
     CHECK(button->tag == u"Preferences");
     CHECK(button->tooltip.empty());
 
-    ConnectPreferencesMenu(nullptr, reg);
+    CHECK(ConnectPreferencesMenu(nullptr, reg));
 }
 
 } // namespace

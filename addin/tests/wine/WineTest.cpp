@@ -321,6 +321,33 @@ void connectionScenarios(_IDTExtensibility2* ext) {
     SafeArrayDestroy(custom);
 }
 
+// Waiting window messages are processed once the menu step is reached; a quit request found
+// there is left for Outlook.
+void messagePump(_IDTExtensibility2* ext) {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue exists
+    fakecom::Application* app = fakecom::makeOutlook(kOutlookMenus);
+    setAddress(L"http://");
+    CHECK(PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0));
+    CHECK(connect(ext, app) == S_OK);
+    CHECK(PeekMessageW(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE)); // stopped before
+
+    setAddress(L"http://server/prefs");
+    CHECK(PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0));
+    PostQuitMessage(7);
+    CHECK(connect(ext, app) == S_OK);
+    // Wine hands out WM_QUIT whatever the filter, so the queue is read without one.
+    bool appMessage = false;
+    bool quit = false;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        appMessage |= msg.message == WM_APP;
+        quit |= msg.message == WM_QUIT && msg.wParam == 7;
+    }
+    CHECK(!appMessage);
+    CHECK(quit);
+    app->Release();
+}
+
 // The add-in interface reached late-bound, as a script host would.
 void lateBoundConnection(_IDTExtensibility2* ext) {
     const wchar_t* names[] = {L"OnConnection", L"OnDisconnection", L"OnAddInsUpdate",
@@ -395,6 +422,7 @@ void connectObject(const std::wstring& dll) {
             viaExt->Release();
         connectionScenarios(ext);
         lateBoundConnection(ext);
+        messagePump(ext);
     }
     if (connectIf)
         connectIf->Release();
