@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 void SV_HostnameAction::slot_start() {
@@ -58,7 +59,8 @@ QString SV_HostnameAction::rval() {
     const int first = m_fqdn.indexOf(QLatin1Char('.'));
     const int last = m_fqdn.lastIndexOf(QLatin1Char('.'));
     if (rtype == QLatin1String("domain")) {
-        const QString domain = first < 0 ? m_fqdn : m_fqdn.mid(first + 1, last - first - 1);
+        const QString domain =
+            first < 0 ? m_fqdn : m_fqdn.mid(first + 1, std::max(0, last - first - 1));
         log(ID(), QStringLiteral("GetHostnameAction, obtained the network domain: ") + domain);
         return domain;
     }
