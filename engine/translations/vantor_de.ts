@@ -1,0 +1,11 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>SV_Engine</name>
+    <message>
+        <source>Are you sure you want to exit?</source>
+        <translation>Möchten Sie die Installation wirklich beenden?</translation>
+    </message>
+</context>
+</TS>
