@@ -68,7 +68,7 @@ const ToolInfo& tool_info() {
     return g_tool;
 }
 
-void die(const std::string& text) {
+void report(const std::string& text) {
     std::string line = std::string("ERROR:256:") + g_tool.name + ":" + text;
     fflush(stdout);
     fprintf(stderr, "%s\n", line.c_str());
@@ -77,6 +77,10 @@ void die(const std::string& text) {
         syslog(LOG_ERR, "%s", line.c_str());
         closelog();
     }
+}
+
+void die(const std::string& text) {
+    report(text);
     exit(1);
 }
 
@@ -273,12 +277,16 @@ const char* fbuild(const char* tmpl, std::initializer_list<const char*> args) {
 }
 
 void search_loop(const std::string& base, int scope, const char* filter, const char* const* attrs,
-                 int attrsonly, const std::function<void(LDAPMessage*)>& on_entry) {
+                 int attrsonly, const std::function<void(LDAPMessage*)>& on_entry,
+                 bool start_failure_dies) {
     int msgid = 0;
     int rc = ldap_search_ext(ld, base.c_str(), scope, filter, const_cast<char**>(attrs), attrsonly,
                              nullptr, nullptr, nullptr, 0, &msgid);
-    if (rc != LDAP_SUCCESS)
+    if (rc != LDAP_SUCCESS) {
+        if (start_failure_dies)
+            die("ldap_search failed");
         fail_line(kMsgSearchFailed);
+    }
     for (;;) {
         timeval tv = {kSearchTimeout, 0};
         LDAPMessage* res = nullptr;

@@ -70,7 +70,9 @@ void list_add(StrList& list, const char* data, size_t size);
 void list_print(StrList& list);
 void list_free(StrList& list);
 
-// Fatal exits.
+// Fatal exits. report() writes the line of die() (and logs it where the tool logs) without
+// ending the tool.
+void report(const std::string& text);
 [[noreturn]] void die(const std::string& text);
 [[noreturn]] void usage();
 // Prints line (with its newline) on standard error and exits with status 1; for the fixed
@@ -88,9 +90,11 @@ void do_escape(std::string& dst, const std::string& src);
 const char* fbuild(const char* tmpl, std::initializer_list<const char*> args = {});
 
 // The search loop: asynchronous search, one result per ldap_result call, 60 s per call.
-// on_entry is called for each search entry received.
+// on_entry is called for each search entry received. A search that cannot be started prints
+// "ERROR:256:ldap_search failed", or, with start_failure_dies, goes through die().
 void search_loop(const std::string& base, int scope, const char* filter, const char* const* attrs,
-                 int attrsonly, const std::function<void(LDAPMessage*)>& on_entry);
+                 int attrsonly, const std::function<void(LDAPMessage*)>& on_entry,
+                 bool start_failure_dies = false);
 
 // Values of an attribute of an entry, as strings, in directory order.
 std::vector<std::string> entry_values(LDAPMessage* entry, const char* attr);
