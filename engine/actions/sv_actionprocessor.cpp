@@ -69,9 +69,14 @@ void SV_ActionProcessor::slot_actionDone() {
 
     SV_Action* next = m_queue.dequeue();
     m_current = next;
-    connect(next, &SV_Action::sig_actionDone, this, &SV_ActionProcessor::slot_actionDone);
-    connect(next, &SV_Action::sig_progress, this, &SV_ActionProcessor::slot_actionProgress);
-    connect(next, &SV_Action::sig_error, this, &SV_ActionProcessor::slot_actionError);
+    // Unique: an action cancelled in an earlier run keeps its connections, and must not
+    // report twice when it runs again.
+    connect(next, &SV_Action::sig_actionDone, this, &SV_ActionProcessor::slot_actionDone,
+            Qt::UniqueConnection);
+    connect(next, &SV_Action::sig_progress, this, &SV_ActionProcessor::slot_actionProgress,
+            Qt::UniqueConnection);
+    connect(next, &SV_Action::sig_error, this, &SV_ActionProcessor::slot_actionError,
+            Qt::UniqueConnection);
     m_currentTotal = next->totalSteps();
     next->slot_start();
 }
