@@ -146,24 +146,24 @@ bool SV_Stage::canContinue() const {
 }
 
 void SV_Stage::initActions() {
-    if (!m_hasActionSequences) {
-        return;
+    if (m_hasActionSequences) {
+        m_actionRunner->emptyActions();
+        for (SV_UIElement* element : std::as_const(m_uiElements)) {
+            if (!element->isValid()) {
+                continue;
+            }
+            SV_Action* action = nullptr;
+            if (auto* sequence = qobject_cast<SV_UIActionSequence*>(element)) {
+                action = sequence->action();
+            } else if (auto* install = qobject_cast<SV_UIInstallSequence*>(element)) {
+                action = install->action();
+            }
+            if (action) {
+                m_actionRunner->addAction(action);
+            }
+        }
     }
-    m_actionRunner->emptyActions();
-    for (SV_UIElement* element : std::as_const(m_uiElements)) {
-        if (!element->isValid()) {
-            continue;
-        }
-        SV_Action* action = nullptr;
-        if (auto* sequence = qobject_cast<SV_UIActionSequence*>(element)) {
-            action = sequence->action();
-        } else if (auto* install = qobject_cast<SV_UIInstallSequence*>(element)) {
-            action = install->action();
-        }
-        if (action) {
-            m_actionRunner->addAction(action);
-        }
-    }
+    // Started also when empty: it then reports completion at once.
     m_actionRunner->startActions();
 }
 

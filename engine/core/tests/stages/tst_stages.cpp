@@ -317,8 +317,10 @@ private slots:
         QVERIFY(!s->canContinue()); // not initialised yet
 
         QSignalSpy initDone(s, &SV_Stage::sig_initializationDone);
+        QSignalSpy actionsDone(s, &SV_Stage::sig_stageActionsDone);
         s->init();
-        QCOMPARE(initDone.count(), 1); // no initialisation actions: done at once
+        QCOMPARE(initDone.count(), 1);    // no initialisation actions: done at once
+        QCOMPARE(actionsDone.count(), 1); // and no action sequences either
         QVERIFY(s->initializationDone());
         QVERIFY(!s->canContinue());
 
