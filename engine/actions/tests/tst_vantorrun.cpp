@@ -1,0 +1,83 @@
+#include "sv_installfilebuilder.h"
+#include "sv_testsupport.h"
+#include "testmain.h"
+
+#include <QFile>
+#include <QtTest>
+
+using namespace vantortest;
+
+// The real `vantor` program in console mode: the pre-install list runs, then the run
+// stops for want of a viewer; an unknown action type stops it while loading.
+class TestVantorRun : public QObject {
+    Q_OBJECT
+
+    static QString readAll(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    // An install file whose lists append words to the record file.
+    static InstallFileBuilder installFile(const QString& record,
+                                          const QString& extraActions = QString()) {
+        InstallFileBuilder b;
+        b.section(QStringLiteral("variables"))
+            .addXml(QStringLiteral(
+                "<variable id='word' default='first'><data-type><text-data/></data-type>"
+                "</variable>"));
+        b.section(QStringLiteral("actions"))
+            .addXml(QStringLiteral(
+                        "<action type='process' id='mark'>"
+                        "<option-param param='process' value='sh'/>"
+                        "<option-param param='arg1' value='-c'/>"
+                        "<option-param param='arg2' value='echo &quot;$0&quot; >> &quot;$1&quot;'/>"
+                        "<option-param param='arg3' value='$$word$$'/>"
+                        "<option-param param='arg4' value='%1'/></action>")
+                        .arg(record) +
+                    extraActions);
+        b.section(QStringLiteral("pre-install"))
+            .addXml(QStringLiteral("<run-action action_id='mark'/>"
+                                   "<var-modify var_id='word' newstring='second'/>"
+                                   "<run-action action_id='mark'/>"));
+        b.section(QStringLiteral("post-install"))
+            .addXml(QStringLiteral("<run-action action_id='mark'/>"));
+        return b;
+    }
+
+private slots:
+    void consoleRunsThePreInstallList() {
+        TempDir dir;
+        const QString record = dir.file(QStringLiteral("record"));
+        const QString file = dir.file(QStringLiteral("install.xml"));
+        QVERIFY(installFile(record).save(file));
+        const ProcessResult result =
+            runProgram(QStringLiteral(VANTOR_PROGRAM), {QStringLiteral("--console"), file},
+                       cleanEnvironment(dir.mkdir(QStringLiteral("run"))));
+        QVERIFY(result.started);
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.contains("Could not create a viewer for the installation\n"),
+                 result.err.constData());
+        QCOMPARE(readAll(record), QStringLiteral("first\nsecond\n"));
+        QVERIFY2(result.err.contains("Command line = sh -c echo \"$0\" >> \"$1\" second " +
+                                     record.toUtf8()),
+                 result.err.constData());
+    }
+
+    void unknownActionTypeStopsTheLoad() {
+        TempDir dir;
+        const QString record = dir.file(QStringLiteral("record"));
+        const QString file = dir.file(QStringLiteral("install.xml"));
+        QVERIFY(installFile(record, QStringLiteral("<action type='Process' id='x'/>")).save(file));
+        const ProcessResult result =
+            runProgram(QStringLiteral(VANTOR_PROGRAM), {QStringLiteral("--console"), file},
+                       cleanEnvironment(dir.mkdir(QStringLiteral("run"))));
+        QVERIFY(result.started);
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.contains("Could not create action for type: Process\n"),
+                 result.err.constData());
+        QVERIFY(!QFile::exists(record));
+    }
+};
+
+ACTIONS_TEST_MAIN(TestVantorRun, nullptr)
+#include "tst_vantorrun.moc"
