@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -23,6 +24,20 @@ const QRegularExpression& referencePattern() {
 
 const QString kMarker = QStringLiteral("$$");
 
+// The variable of a reference; an unknown id is a fault of the install file and ends
+// the program (after the lookup's own debug message).
+SV_Variable* referencedVariable(const QString& id) {
+    SV_Variable* variable = SV_Engine::engine()->variable(id);
+    if (!variable) {
+        const QByteArray message =
+            QStringLiteral("SV_VariableRegExp::fixString, Found an invalid variable ID: %1")
+                .arg(id)
+                .toLocal8Bit();
+        qFatal("%s", message.constData());
+    }
+    return variable;
+}
+
 } // namespace
 
 void SV_VariableRegExp::fixString(QString& s) {
@@ -34,16 +49,7 @@ void SV_VariableRegExp::fixString(QString& s) {
     while (match.hasMatch()) {
         const qsizetype p = match.capturedStart();
         const qsizetype n = match.capturedLength();
-        const QString id = s.mid(p + 2, n - 4);
-        SV_Variable* variable = SV_Engine::engine()->variable(id);
-        if (!variable) {
-            const QByteArray message =
-                QStringLiteral("SV_VariableRegExp::fixString, Found an invalid variable ID: %1")
-                    .arg(id)
-                    .toLocal8Bit();
-            qFatal("%s", message.constData());
-        }
-        const QString v = variable->value();
+        const QString v = referencedVariable(s.mid(p + 2, n - 4))->value();
         s.replace(p, n, v);
         // The search resumes after the inserted value: a reference that a value contains
         // is not expanded again.
@@ -121,37 +127,63 @@ public:
     ~BlockWriter() { flush(); }
 
     void append(const char* data, qsizetype length) {
-        m_buffer.append(data, length);
-        if (m_buffer.size() >= kBlock)
+        m_buffer.append(data, size_t(length));
+        if (m_buffer.size() >= size_t(kBlock))
             flush();
     }
     void append(const QByteArray& data) { append(data.constData(), data.size()); }
     void flush() {
-        if (!m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size())
+        if (!m_buffer.empty() &&
+            m_file.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size()))
             m_failed = true;
-        m_buffer.clear();
+        m_buffer.clear(); // keeps the capacity
     }
     bool failed() const { return m_failed; }
 
 private:
     static constexpr qsizetype kBlock = 256 * 1024;
     QFile& m_file;
-    QByteArray m_buffer;
+    std::string m_buffer;
     bool m_failed = false;
 };
 
-bool containsMarker(const char* data, qsizetype length) {
-    const char* end = data + length;
-    while (data < end) {
-        const void* hit = memchr(data, '$', size_t(end - data));
+// The identifier characters of the reference pattern: a-z, A-Z, 0-9 and the range from
+// ':' to '_'. All are ASCII, and so are the dollar signs; bytes of multi-byte UTF-8
+// characters never are, so scanning the UTF-8 bytes of a line finds exactly the matches
+// that the pattern finds in its text.
+bool isIdByte(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || (c >= ':' && c <= '_');
+}
+
+// Writes one template line with its references replaced, matching as the pattern does
+// (leftmost first, each expanded once). Lines without "$$" are copied as they stand.
+void fillLine(const char* line, qsizetype length, BlockWriter& writer) {
+    const char* end = line + length;
+    const char* copied = line; // start of the text not yet written
+    const char* from = line;
+    while (from < end) {
+        const void* hit = memchr(from, '$', size_t(end - from));
         if (!hit)
-            return false;
-        const char* dollar = static_cast<const char*>(hit);
-        if (dollar + 1 < end && dollar[1] == '$')
-            return true;
-        data = dollar + 1;
+            break;
+        const char* p = static_cast<const char*>(hit);
+        if (p + 1 >= end || p[1] != '$') {
+            from = p + 1;
+            continue;
+        }
+        const char* q = p + 2;
+        while (q < end && isIdByte(static_cast<unsigned char>(*q)))
+            ++q;
+        if (q + 1 >= end || q[0] != '$' || q[1] != '$') {
+            from = p + 1; // no reference starts here
+            continue;
+        }
+        const QString id = QString::fromLatin1(p + 2, q - p - 2);
+        const QByteArray value = referencedVariable(id)->value().toUtf8();
+        writer.append(copied, p - copied);
+        writer.append(value);
+        copied = from = q + 2;
     }
-    return false;
+    writer.append(copied, end - copied);
 }
 
 } // namespace
@@ -164,19 +196,20 @@ bool SV_VariableRegExp::fixTemplateFile(const QString& templatePath, QString& ou
         if (fd < 0)
             return false;
         outputPath = QFile::decodeName(name);
-        if (!output.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        if (!output.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                         QFileDevice::AutoCloseHandle)) {
             ::close(fd);
             return false;
         }
     } else {
         output.setFileName(outputPath);
-        if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
             return false;
     }
 
     bool written = true;
     QFile input(templatePath);
-    if (input.open(QIODevice::ReadOnly)) {
+    if (input.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         LineReader reader(input);
         BlockWriter writer(output);
         const char* line = nullptr;
@@ -190,13 +223,7 @@ bool SV_VariableRegExp::fixTemplateFile(const QString& templatePath, QString& ou
             }
             if (!reader.next(line, length))
                 break;
-            if (containsMarker(line, length)) {
-                QString text = QString::fromUtf8(line, length);
-                fixString(text);
-                writer.append(text.toUtf8());
-            } else {
-                writer.append(line, length);
-            }
+            fillLine(line, length, writer);
             writer.append("\n", 1);
         }
         writer.flush();

@@ -74,6 +74,11 @@ private slots:
                                                 << "Yes";
         QTest::newRow("empty value") << "x$$cnt$$y$$dir$$"
                                      << "xy/opt/x";
+        QTest::newRow("non-ASCII around")
+            << QString::fromUtf8("\xc3\xa9$$dir$$\xe2\x82\xac$$x\xc3\xa9$$")
+            << QString::fromUtf8("\xc3\xa9/opt/x\xe2\x82\xac$$x\xc3\xa9$$");
+        QTest::newRow("dollar at the end") << "$$dir$$$"
+                                           << "/opt/x$";
         QTest::newRow("nothing to do") << "plain text"
                                        << "plain text";
     }
@@ -81,6 +86,19 @@ private slots:
         QFETCH(QString, in);
         QFETCH(QString, out);
         QCOMPARE(expanded(in), out);
+    }
+
+    // Template lines are filled by their own byte scanner: it must expand exactly as
+    // fixString does.
+    void templateLinesExpandAsTexts_data() { fixString_data(); }
+    void templateLinesExpandAsTexts() {
+        QFETCH(QString, in);
+        QFETCH(QString, out);
+        vantortest::TempDir dir;
+        const QString tpl = dir.write("t", in.toUtf8() + "\n" + in.toUtf8());
+        QString output = dir.file("out");
+        QVERIFY(SV_VariableRegExp::fixTemplateFile(tpl, output));
+        QCOMPARE(QString::fromUtf8(readAll(output)), out + "\n" + out + "\n");
     }
 
     void hyphenIsNotLookedUp() {
