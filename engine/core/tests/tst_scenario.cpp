@@ -1,0 +1,245 @@
+// Whole runs of the engine with a scripted viewer: start-up order, language choice,
+// finish, cancel and translations. One scenario per process (the engine is a singleton);
+// the scenario is named by the first argument.
+#include "sv_actionprocessor.h"
+#include "sv_engine.h"
+#include "sv_installfilebuilder.h"
+#include "sv_profile.h"
+#include "sv_scriptedviewer.h"
+#include "sv_testsupport.h"
+#include "sv_variable.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+using vantortest::InstallFileBuilder;
+using vantortest::ScriptedViewer;
+
+namespace {
+
+int g_failures = 0;
+
+#define CHECK(cond)                                                                                \
+    do {                                                                                           \
+        if (!(cond)) {                                                                             \
+            std::fprintf(stderr, "FAIL: %s:%d: %s\n", __FILE__, __LINE__, #cond);                  \
+            ++g_failures;                                                                          \
+        }                                                                                          \
+    } while (0)
+
+#define CHECK_EQ(actual, expected)                                                                 \
+    do {                                                                                           \
+        const QString a_ = (actual);                                                               \
+        const QString e_ = (expected);                                                             \
+        if (a_ != e_ || a_.isNull() != e_.isNull()) {                                              \
+            std::fprintf(stderr, "FAIL: %s:%d: %s\n  actual:   %s\n  expected: %s\n", __FILE__,    \
+                         __LINE__, #actual,                                                        \
+                         qUtf8Printable(a_.isNull() ? QStringLiteral("(null)") : a_),              \
+                         qUtf8Printable(e_.isNull() ? QStringLiteral("(null)") : e_));             \
+            ++g_failures;                                                                          \
+        }                                                                                          \
+    } while (0)
+
+SV_Engine* engine() {
+    return SV_Engine::engine();
+}
+
+QString value(const QString& id) {
+    SV_Variable* v = engine()->variable(id);
+    return v ? v->value() : QStringLiteral("<missing>");
+}
+
+// The common part of the install files: a text variable set by the pre-install list and
+// one set by the post-install list, so each list shows whether it ran.
+InstallFileBuilder baseFile() {
+    InstallFileBuilder b;
+    b.section("variables")
+        .addXml("<variable id='pre'><string>Pre</string><data-type><text-data/></data-type>"
+                "</variable>"
+                "<variable id='post'><string>Post</string><data-type><text-data/></data-type>"
+                "</variable>");
+    b.section("pre-install").addXml("<var-modify var_id='pre' newstring='ran'/>");
+    b.section("post-install").addXml("<var-modify var_id='post' newstring='ran'/>");
+    return b;
+}
+
+void addLanguages(InstallFileBuilder& b, const QStringList& codes,
+                  const QString& dir = QStringLiteral("tr")) {
+    auto langs = b.section("languages", {{"dir", dir}});
+    for (const QString& code : codes)
+        langs.add("language", {{"name", code.toUpper()}, {"encoding", code}});
+}
+
+const QStringList kStartUp = {"setLoadingMessage:Loading Installation File", "startLoading",
+                              "setLoadingMessage:Running Preinstall",
+                              "setLoadingMessage:Building Install Screens", "startInstaller"};
+
+// Two languages, none preset: the viewer asks; viewer options reach the viewer; cancel
+// answered "no" continues, "yes" ends the run with 0 without the post-install list.
+int viewerOrder(const vantortest::TempDir& tmp) {
+    InstallFileBuilder b = baseFile();
+    auto info = b.section("install-info");
+    info.add("viewer-options")
+        .addXml("<option-param param='size' value='maximized'/><other param='x' value='y'/>"
+                "<option-param param='mdi-mode' value='true'/>");
+    addLanguages(b, {"en", "de"});
+    b.save(tmp.file("install.xml"));
+    ScriptedViewer::install([](ScriptedViewer* v) {
+        v->language = "de";
+        v->yesNoAnswers = QStringList{"no", "yes"};
+        v->onStartInstaller = [](ScriptedViewer* v) {
+            CHECK(v->calls == QStringList{"getLanguage"} + kStartUp);
+            CHECK_EQ(v->option("size"), "maximized");
+            CHECK_EQ(v->option("mdi-mode"), "true");
+            CHECK(v->options().size() == 2);
+            CHECK_EQ(engine()->locale(), "de");
+            CHECK_EQ(value("BuiltInVars:Language"), "de");
+            CHECK_EQ(value("pre"), "ran");
+            engine()->cancelInstall(); // "no": the run goes on
+            CHECK(v->calls.last() == "getYesNo:Are you sure you want to exit?");
+            QTimer::singleShot(0, [] { engine()->cancelInstall(); });
+        };
+    });
+    engine()->setInstallFile(tmp.file("install.xml"));
+    engine()->init();
+    CHECK(engine()->viewer() == ScriptedViewer::current());
+    CHECK(engine()->viewer()->parent() == nullptr);
+    const int rc = QCoreApplication::exec();
+    CHECK(rc == 0);
+    CHECK(ScriptedViewer::current()->calls.count("getYesNo:Are you sure you want to exit?") == 2);
+    CHECK(value("post").isNull());
+    return rc;
+}
+
+// Done: finishInstall runs the post-install list, whose end leaves the event loop with 0.
+// One language and a preset locale: the locale stays, the language variable holds the one.
+int finish(const vantortest::TempDir& tmp) {
+    InstallFileBuilder b = baseFile();
+    addLanguages(b, {"en"});
+    b.save(tmp.file("install.xml"));
+    ScriptedViewer::install([](ScriptedViewer* v) {
+        v->onStartInstaller = [](ScriptedViewer* v) {
+            CHECK(v->calls == kStartUp);
+            CHECK(value("post").isNull());
+            engine()->finishInstall();
+        };
+    });
+    engine()->setInstallFile(tmp.file("install.xml"));
+    engine()->setLocale("de");
+    engine()->init();
+    const int rc = QCoreApplication::exec();
+    CHECK(rc == 0);
+    CHECK_EQ(engine()->locale(), "de");
+    CHECK_EQ(value("BuiltInVars:Language"), "en");
+    CHECK_EQ(value("post"), "ran");
+    return rc;
+}
+
+// A preset locale and two languages: no question, and no language for the variable.
+int presetManyLanguages(const vantortest::TempDir& tmp) {
+    InstallFileBuilder b = baseFile();
+    addLanguages(b, {"en", "de", "fr"});
+    b.save(tmp.file("install.xml"));
+    ScriptedViewer::install([](ScriptedViewer* v) {
+        v->language = "fr";
+        v->onStartInstaller = [](ScriptedViewer*) { engine()->finishInstall(); };
+    });
+    engine()->setInstallFile(tmp.file("install.xml"));
+    engine()->setLocale("de");
+    engine()->init();
+    const int rc = QCoreApplication::exec();
+    CHECK(ScriptedViewer::current()->calls == kStartUp);
+    CHECK_EQ(engine()->locale(), "de");
+    CHECK(engine()->variable("BuiltInVars:Language") != nullptr);
+    CHECK_EQ(value("BuiltInVars:Language"), QString());
+    return rc;
+}
+
+// Display texts read after the translations are installed are translated, those of
+// install-info are not; the engine's own question is translated too.
+int translation(const vantortest::TempDir& tmp) {
+    tmp.mkdir("tr/de");
+    for (const char* qm : {VANTOR_ENGINE_QM_DE, VANTOR_TEST_QM_DIR "/display_de.qm"}) {
+        const QString from = QString::fromUtf8(qm);
+        CHECK(QFile::copy(from, tmp.file("tr/de/") + from.section('/', -1)));
+    }
+    InstallFileBuilder b = baseFile();
+    b.section("install-info").addText("author", "Quorelle Ltd");
+    addLanguages(b, {"de"});
+    b.section("profiles").addText("profile", "Small server", {{"id", "small"}});
+    b.section("variables")
+        .addXml(QStringLiteral("<variable id='cafe'><string>Caf\u00e9</string>"
+                               "<data-type><text-data/></data-type></variable>"
+                               "<variable id='price'><string>Price</string>"
+                               "<data-type><text-data/></data-type></variable>"));
+    b.save(tmp.file("install.xml"));
+    ScriptedViewer::install([](ScriptedViewer* v) {
+        v->yesNoAnswers = QStringList{"yes"};
+        v->onStartInstaller = [](ScriptedViewer*) { engine()->cancelInstall(); };
+    });
+    engine()->setInstallFile(tmp.file("install.xml"));
+    engine()->setPrefix(tmp.path());
+    engine()->init();
+    const int rc = QCoreApplication::exec();
+    CHECK_EQ(engine()->locale(), "de");
+    CHECK_EQ(engine()->installInfo().author, "Quorelle Ltd");
+    CHECK(engine()->profile("small") != nullptr);
+    if (engine()->profile("small"))
+        CHECK_EQ(engine()->profile("small")->text(), "Kleiner Server");
+    CHECK_EQ(engine()->variable("cafe")->text(), "Kaffee");
+    CHECK_EQ(engine()->variable("price")->text(), QStringLiteral("Preis in \u20ac"));
+    CHECK(ScriptedViewer::current()->calls.contains(
+        QStringLiteral("getYesNo:M\u00f6chten Sie die Installation wirklich beenden?")));
+    return rc;
+}
+
+// Console mode: the viewer factory is not used, viewer options are dropped, and the run
+// stops after the pre-install list with the fatal message (checked by the test's output).
+int console(const vantortest::TempDir& tmp) {
+    InstallFileBuilder b = baseFile();
+    b.section("install-info")
+        .add("viewer-options")
+        .add("option-param", {{"param", "size"}, {"value", "x"}});
+    addLanguages(b, {"en", "de"});
+    b.save(tmp.file("install.xml"));
+    ScriptedViewer::install();
+    engine()->setInstallFile(tmp.file("install.xml"));
+    engine()->setConsoleMode(true);
+    // The fatal end leaves through exit(): report what the run did on the way out.
+    std::atexit([] {
+        CHECK_EQ(value("pre"), "ran");
+        std::fprintf(stderr, "pre-install done, failures: %d\n", g_failures);
+    });
+    engine()->init();
+    CHECK(ScriptedViewer::current() == nullptr);
+    CHECK(engine()->viewer() == nullptr);
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    vantortest::installMessageHandler();
+    QCoreApplication app(argc, argv);
+    const QString scenario = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    vantortest::TempDir tmp;
+    int rc = 99;
+    if (scenario == "viewer-order")
+        rc = viewerOrder(tmp);
+    else if (scenario == "finish")
+        rc = finish(tmp);
+    else if (scenario == "preset-many-languages")
+        rc = presetManyLanguages(tmp);
+    else if (scenario == "translation")
+        rc = translation(tmp);
+    else if (scenario == "console")
+        rc = console(tmp);
+    else
+        std::fprintf(stderr, "unknown scenario\n");
+    std::fprintf(stderr, "%s: %d failures, exit status %d\n", qPrintable(scenario), g_failures, rc);
+    return g_failures ? 1 : rc;
+}
