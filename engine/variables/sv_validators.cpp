@@ -67,6 +67,10 @@ SV_DoubleValidator::SV_DoubleValidator(const QString& bottom, const QString& top
     }
 }
 
+void SV_IntValidator::fixup(QString&) const {}
+void SV_UIntValidator::fixup(QString&) const {}
+void SV_DoubleValidator::fixup(QString&) const {}
+
 namespace {
 
 bool isLdapSpecial(QChar c) {

@@ -93,6 +93,16 @@ private slots:
         // Numbers keep the C form whatever the user's locale: no group separators.
         late.storeValue({"12345"});
         QCOMPARE(late.value(), QString("12345"));
+        // Numeric fixups leave what is typed as it is, so a line edit showing the stored
+        // value can be typed into digit by digit.
+        late.storeValue({"007"});
+        QCOMPARE(late.value(), QString("007"));
+        SV_TextVariable real;
+        real.setOption("validation-type", "double");
+        for (const char* typed : {"1", "1.", "1.5"}) {
+            real.storeValue({typed});
+            QCOMPARE(real.value(), QString(typed));
+        }
     }
 
     void numberStore() {

@@ -66,6 +66,21 @@ private slots:
         QVERIFY(v.validate(s, pos) != QValidator::Acceptable);
     }
 
+    void numericFixupKeepsText() {
+        SV_IntValidator i{QString(), QString()};
+        SV_UIntValidator u{QString(), QString()};
+        SV_DoubleValidator d{QString(), QString()};
+        for (const char* text : {"007", "+5", "1.", "1.5", "1e3", "abc"}) {
+            QString a = text, b = text, c = text;
+            i.fixup(a);
+            u.fixup(b);
+            d.fixup(c);
+            QCOMPARE(a, QString(text));
+            QCOMPARE(b, QString(text));
+            QCOMPARE(c, QString(text));
+        }
+    }
+
     void ldapValueEscaping_data() {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("out");
