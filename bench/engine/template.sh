@@ -32,7 +32,7 @@ value=/opt/quorelle/server
 make_template() { # count reference output
   awk -v n="$1" -v ref="$2" 'BEGIN {
     for (i = 1; i <= n; i++)
-      printf "entry-%07d path=%s/lib/modules/extra  # filled by the installer from the template\n", i, ref
+      printf "entry-%07d path=%s/lib/modules/extra  # filled in by the installer from this template\n", i, ref
   }' > "$3"
 }
 make_template "$lines" '$$InstallDir$$' "$work/big.tpl"
