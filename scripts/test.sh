@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+# Extra arguments go to ctest, e.g. `bash scripts/test.sh -R '^engine\.'`.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORELLE_TEST_BUILD:-$here/build-test}
@@ -7,7 +8,7 @@ build=${QUORELLE_TEST_BUILD:-$here/build-test}
 bash "$here/scripts/setup.sh"
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORELLE_SANITIZE=ON
-cmake --build "$build"
+cmake --build "$build" -j2
 
 # A sanitizer report fails the run; third-party suppressions are listed with their reasons.
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"
@@ -18,4 +19,4 @@ export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
 
 cd "$build"
-ctest --output-on-failure --timeout 600 -j2
+ctest --output-on-failure --timeout 600 -j2 "$@"
