@@ -122,6 +122,28 @@ private slots:
         QVERIFY(logged(QStringLiteral("rec"), QStringLiteral("Command line = sh -c true\n")));
     }
 
+    void charactersSplitAcrossChunksStayWhole() {
+        SV_ProcessAction action;
+        action.setID(QStringLiteral("utf"));
+        setCommand(
+            action, QStringLiteral("sh"),
+            {QStringLiteral("-c"), QStringLiteral("printf '\\303'; sleep 0.3; printf '\\251'")});
+        QCOMPARE(run(action), QStringList());
+        QCOMPARE(action.standardOutput(), QString(QChar(0xE9)));
+    }
+
+    void failedStartStopsTheProgressTimer() {
+        SV_ProcessAction action;
+        action.setID(QStringLiteral("gone"));
+        setCommand(action, QStringLiteral("quorelle-no-such-program"));
+        action.setOption(QStringLiteral("time"), QStringLiteral("5000"));
+        action.setOption(QStringLiteral("progress-interval"), QStringLiteral("20"));
+        QSignalSpy progress(&action, &SV_Action::sig_progress);
+        QCOMPARE(run(action).size(), 1);
+        QTest::qWait(300);
+        QCOMPARE(progress.count(), 1); // only the final value
+    }
+
     void startFailuresAreReported() {
         SV_ProcessAction action;
         action.setID(QStringLiteral("missing"));
