@@ -15,7 +15,8 @@ for tool in envsubst /usr/bin/time cmake ninja awk cmp; do
   command -v "$tool" >/dev/null || { echo "missing: $tool (gettext-base, time, cmake, ninja)" >&2; exit 1; }
 done
 
-log="$build.log"
+mkdir -p "$build"
+log="$build/bench-build.log"
 if ! { cmake -S "$here/bench/engine" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release &&
        cmake --build "$build" --target vantor_template_bench -- -j2; } >"$log" 2>&1; then
   cat "$log" >&2
