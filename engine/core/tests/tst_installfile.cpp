@@ -21,6 +21,7 @@ private slots:
     void languages();
     void resourceLookup();
     void registryLookups();
+    void viewerServicesWithoutViewer();
 };
 
 static QString variableValue(const QString& id) {
@@ -181,6 +182,20 @@ void TestInstallFile::registryLookups() {
     QVERIFY(e->variable("BuiltInVars:ResourceDir") != before);
     QCOMPARE(variableValue("BuiltInVars:ResourceDir"), QStringLiteral("/later"));
     QCOMPARE(before->parent(), static_cast<QObject*>(e));
+}
+
+void TestInstallFile::viewerServicesWithoutViewer() {
+    SV_Engine* e = SV_Engine::engine();
+    QVERIFY(!e->viewer());
+    // Without a viewer nothing is asked or shown, and cancelling leaves the run as it is.
+    QVERIFY(e->getYesNo("Continue?").isNull());
+    e->showPrompt("Hello");
+    e->showLog();
+    // An ended run would end every event loop with 0; this one must run to its own end.
+    QEventLoop loop;
+    QTimer::singleShot(50, &loop, [&loop] { loop.exit(7); });
+    e->cancelInstall();
+    QCOMPARE(loop.exec(), 7);
 }
 
 QTEST_GUILESS_MAIN(TestInstallFile)
