@@ -65,8 +65,11 @@ int main(int argc, char** argv) {
         return 255;
     }
 
-    // No graphical viewer is built into this program yet: the application object needs
-    // no display, and a run without --console takes the engine's no-viewer path.
+    // The viewer seam: a graphical viewer, once built into this program, registers its
+    // factory here with SV_Engine::setViewerFactory (not in console mode) and needs a
+    // QApplication instead. Until then no factory is set, the application object needs no
+    // display, and a run without --console takes the engine's no-viewer path: the
+    // pre-install actions run, then "Could not create a viewer for the installation".
     QCoreApplication app(argc, argv);
 
     SV_Engine* engine = SV_Engine::engine();
