@@ -359,6 +359,30 @@ private slots:
         QVERIFY(!action->successful());
     }
 
+    // Starting again while a run is going abandons that run: each sequence of the new
+    // run is announced and finished once.
+    void restartWhileRunning() {
+        SV_InstallSequenceAction* action = sequenceOf("manual");
+        TestAction* first = testAction("first");
+        TestAction* second = testAction("second");
+        QSignalSpy subjobs(action, &SV_InstallSequenceAction::sig_new_subjob);
+        QSignalSpy done(action, &SV_Action::sig_actionDone);
+        action->slot_start();
+        QVERIFY(subjobs.wait(WaitMs));
+        action->slot_start();
+        QVERIFY(subjobs.wait(WaitMs));
+        QCOMPARE(first->starts, 2);
+        first->finish();
+        QVERIFY(subjobs.wait(WaitMs));
+        QCOMPARE(subjobs.count(), 3);
+        QCOMPARE(second->starts, 1);
+        second->finish();
+        QVERIFY(done.wait(WaitMs));
+        QVERIFY(!done.wait(1200));
+        QCOMPARE(done.count(), 1);
+        QCOMPARE(subjobs.count(), 3);
+    }
+
     // The install sequence inside a stage: the stage may continue once it has ended.
     void stageRunsInstallSequence() {
         SV_Stage* stage = SV_Engine::engine()->stage(QStringLiteral("twoparts"));
