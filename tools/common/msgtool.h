@@ -96,6 +96,10 @@ void search_loop(const std::string& base, int scope, const char* filter, const c
                  int attrsonly, const std::function<void(LDAPMessage*)>& on_entry,
                  bool start_failure_dies = false);
 
+// Calls fn(attribute name, values) for each attribute of an entry, in the order returned, in
+// one pass over the entry. values is terminated by an element whose bv_val is null.
+void entry_attributes(LDAPMessage* entry, const std::function<void(const char*, berval*)>& fn);
+
 // Values of an attribute of an entry, as strings, in directory order.
 std::vector<std::string> entry_values(LDAPMessage* entry, const char* attr);
 // First value of an attribute; false when the entry has none.

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <strings.h>
 #include <vector>
@@ -50,8 +51,11 @@ struct Group {
     std::vector<int> parents; // indexes into the group table
 };
 
-std::vector<User> users;
-std::vector<Group> groups;
+// Records live in the stores (never moved once made); the tables point at them, sorted.
+std::deque<User> user_store;
+std::deque<Group> group_store;
+std::vector<User*> users;
+std::vector<Group*> groups;
 bool debug = false;
 std::string sieve_root;
 int failed_users = 0;
@@ -101,28 +105,49 @@ void load_users() {
         opt_base, LDAP_SCOPE_SUBTREE, fbuild("(objectclass=msgUser)"), attrs, 0,
         [](LDAPMessage* e) {
             User u;
+            bool have_uid = false;
+            entry_attributes(e, [&u, &have_uid](const char* attr, berval* vals) {
+                if (!vals[0].bv_val)
+                    return;
+                const std::string first(vals[0].bv_val, vals[0].bv_len);
+                if (strcasecmp(attr, "uid") == 0) {
+                    u.uid = first;
+                    have_uid = true;
+                } else if (strcasecmp(attr, "ou") == 0) {
+                    u.domain = first;
+                } else if (strcasecmp(attr, "mail") == 0) {
+                    u.mail = first;
+                } else if (strcasecmp(attr, "corvaneMsgVacationEnabled") == 0) {
+                    u.vacation = first == "TRUE";
+                } else if (strcasecmp(attr, "corvaneMsgVacationSubject") == 0) {
+                    u.subject = first;
+                    u.has_subject = true;
+                } else if (strcasecmp(attr, "corvaneMsgVacationMessage") == 0) {
+                    u.note = first;
+                    u.has_note = true;
+                } else if (strcasecmp(attr, "corvaneMsgSpamFilterEnabled") == 0) {
+                    u.spamfilter = first == "TRUE";
+                } else if (strcasecmp(attr, "corvaneMsgSpamDestroyEnabled") == 0) {
+                    u.spamdestroy = first == "TRUE";
+                } else if (strcasecmp(attr, "corvaneMsgSpamAllowed") == 0) {
+                    for (berval* v = vals; v->bv_val; ++v)
+                        if (v->bv_len > 0)
+                            u.allowed.emplace_back(v->bv_val, v->bv_len);
+                }
+            });
             // An entry without uid has no place in the Sieve tree: it is left out.
-            if (!entry_first(e, "uid", u.uid))
+            if (!have_uid)
                 return;
-            entry_first(e, "ou", u.domain);
-            entry_first(e, "mail", u.mail);
             u.localpart = u.mail.substr(0, u.mail.find('@'));
-            std::string v;
-            u.vacation = entry_first(e, "corvaneMsgVacationEnabled", v) && v == "TRUE";
-            u.has_subject = entry_first(e, "corvaneMsgVacationSubject", u.subject);
-            u.has_note = entry_first(e, "corvaneMsgVacationMessage", u.note);
-            u.spamfilter = entry_first(e, "corvaneMsgSpamFilterEnabled", v) && v == "TRUE";
-            u.spamdestroy = entry_first(e, "corvaneMsgSpamDestroyEnabled", v) && v == "TRUE";
-            for (std::string& a : entry_values(e, "corvaneMsgSpamAllowed"))
-                if (!a.empty())
-                    u.allowed.push_back(std::move(a));
-            users.push_back(std::move(u));
+            user_store.push_back(std::move(u));
         },
         true);
+    users.reserve(user_store.size());
+    for (User& u : user_store)
+        users.push_back(&u);
     std::stable_sort(users.begin(), users.end(),
-                     [](const User& a, const User& b) { return a.uid < b.uid; });
+                     [](const User* a, const User* b) { return a->uid < b->uid; });
 }
-
 void load_groups() {
     const char* attrs[] = {"cn", "ou", "member", nullptr};
     opt_base = opt_suff;
@@ -157,48 +182,52 @@ void load_groups() {
                     g.gmembers.push_back(rdns[0].second + "@" + rdns[i].second);
                 }
             }
-            groups.push_back(std::move(g));
+            group_store.push_back(std::move(g));
         });
+    groups.reserve(group_store.size());
+    for (Group& g : group_store)
+        groups.push_back(&g);
     std::stable_sort(groups.begin(), groups.end(),
-                     [](const Group& a, const Group& b) { return a.tag < b.tag; });
+                     [](const Group* a, const Group* b) { return a->tag < b->tag; });
 }
 
 int find_user(const std::string& uid) {
     auto it = std::lower_bound(users.begin(), users.end(), uid,
-                               [](const User& u, const std::string& k) { return u.uid < k; });
-    if (it == users.end() || it->uid != uid)
+                               [](const User* u, const std::string& k) { return u->uid < k; });
+    if (it == users.end() || (*it)->uid != uid)
         return -1;
     return static_cast<int>(it - users.begin());
 }
 
 int find_group(const std::string& tag) {
     auto it = std::lower_bound(groups.begin(), groups.end(), tag,
-                               [](const Group& g, const std::string& k) { return g.tag < k; });
-    if (it == groups.end() || it->tag != tag)
+                               [](const Group* g, const std::string& k) { return g->tag < k; });
+    if (it == groups.end() || (*it)->tag != tag)
         return -1;
     return static_cast<int>(it - groups.begin());
 }
 
 void compile() {
     for (size_t gi = 0; gi < groups.size(); ++gi) {
-        for (const std::string& tag : groups[gi].gmembers) {
+        for (const std::string& tag : groups[gi]->gmembers) {
             const int m = find_group(tag);
             if (m < 0)
                 die("can't find alias entry for tag: " + tag);
-            groups[m].parents.push_back(static_cast<int>(gi));
+            groups[m]->parents.push_back(static_cast<int>(gi));
         }
-        for (const std::string& uid : groups[gi].umembers) {
+        for (const std::string& uid : groups[gi]->umembers) {
             const int u = find_user(uid);
             if (u < 0)
                 die("can't find user entry for uid: " + uid);
-            users[u].groups.push_back(static_cast<int>(gi));
+            users[u]->groups.push_back(static_cast<int>(gi));
         }
     }
 }
 
 void print_users() {
     printf("\nUser table:\n\n");
-    for (const User& u : users) {
+    for (const User* up : users) {
+        const User& u = *up;
         printf("uid:%s\n", u.uid.c_str());
         printf("domain:%s\n", u.domain.c_str());
         printf("vacationenabled:%s\n", tf(u.vacation));
@@ -216,7 +245,8 @@ void print_users() {
 
 void print_groups() {
     printf("\nAlias table:\n\n");
-    for (const Group& g : groups) {
+    for (const Group* gp : groups) {
+        const Group& g = *gp;
         printf("tag:%s\n", g.tag.c_str());
         printf("name:%s\n", g.name.c_str());
         printf("domain:%s\n", g.domain.c_str());
@@ -236,7 +266,7 @@ void walk_parents(int gi, int level, std::vector<int>& path, Visit& visit) {
         return;
     visit(gi, level);
     path.push_back(gi);
-    for (int p : groups[gi].parents)
+    for (int p : groups[gi]->parents)
         walk_parents(p, level + 1, path, visit);
     path.pop_back();
 }
@@ -245,12 +275,12 @@ void print_tree() {
     printf("\nUser alias tree:\n\n");
     std::vector<int> path;
     auto visit = [](int gi, int level) {
-        printf("alias:level %d:%s\n", level, groups[gi].tag.c_str());
+        printf("alias:level %d:%s\n", level, groups[gi]->tag.c_str());
     };
-    for (const User& u : users) {
-        printf("uid:%s\n", u.uid.c_str());
-        printf("domain:%s\n", u.domain.c_str());
-        for (int gi : u.groups)
+    for (const User* u : users) {
+        printf("uid:%s\n", u->uid.c_str());
+        printf("domain:%s\n", u->domain.c_str());
+        for (int gi : u->groups)
             walk_parents(gi, 1, path, visit);
         printf("\n");
     }
@@ -259,6 +289,11 @@ void print_tree() {
 // Text inside a Sieve quoted string: backslash before '"' and '\'.
 std::string quoted(const std::string& s) {
     std::string out = "\"";
+    if (s.find_first_of("\"\\") == std::string::npos) {
+        out += s;
+        out += '"';
+        return out;
+    }
     for (char c : s) {
         if (c == '"' || c == '\\')
             out += '\\';
@@ -290,23 +325,10 @@ void header_block(std::string& out, const char* header, const std::string& value
     out += " {\n\tkeep;\n\tstop;\n}\n";
 }
 
-// Reads a whole file; false when it cannot be opened or read.
-bool read_file(const std::string& path, std::string& out) {
-    FILE* fp = fopen(path.c_str(), "r");
-    if (!fp)
-        return false;
-    out.clear();
-    char buf[8192];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, fp)) > 0)
-        out.append(buf, n);
-    const bool ok = !ferror(fp);
-    fclose(fp);
-    return ok;
-}
-
-std::string script_text(const User& u, const std::string& custom_path) {
-    std::string s = "require [\"vacation\", \"fileinto\", \"reject\", \"envelope\"];\n\n";
+std::string script_text(const User& u, const std::string* custom) {
+    std::string s;
+    s.reserve(1024);
+    s += "require [\"vacation\", \"fileinto\", \"reject\", \"envelope\"];\n\n";
     if (u.vacation) {
         s += "vacation\n\t:days 1\n\t:addresses [" + quoted(u.mail) + "]\n\t:subject ";
         s += quoted(u.has_subject && !u.subject.empty() ? u.subject : "Absence Notification");
@@ -315,9 +337,8 @@ std::string script_text(const User& u, const std::string& custom_path) {
             s += "and has left the following note:\n\n" + dot_stuffed(u.note) + "\n";
         s += ".\n;\n\n";
     }
-    std::string custom;
-    if (read_file(custom_path, custom))
-        s += "# user supplied script begins\n" + custom + "# user supplied script ends\n\n";
+    if (custom)
+        s += "# user supplied script begins\n" + *custom + "# user supplied script ends\n\n";
     if (u.spamfilter) {
         for (const std::string& a : u.allowed) {
             header_block(s, "from", a);
@@ -327,8 +348,8 @@ std::string script_text(const User& u, const std::string& custom_path) {
         header_block(s, "from", u.localpart);
         std::vector<int> path;
         auto visit = [&s](int gi, int) {
-            header_block(s, "to", groups[gi].name);
-            header_block(s, "cc", groups[gi].name);
+            header_block(s, "to", groups[gi]->name);
+            header_block(s, "cc", groups[gi]->name);
             s += "\n";
         };
         for (int gi : u.groups)
@@ -346,13 +367,97 @@ bool safe_uid(const std::string& uid) {
            uid.find('\0') == std::string::npos;
 }
 
-// Writes the script through a temporary file in the user directory, renamed over the
-// script, so that the mail server never sees a partly written script.
-void write_script(const std::string& dir, const std::string& script, const std::string& text) {
-    const std::string tmp = dir + "/" + kTempName;
-    const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+// A user directory: names inside it are resolved against the one-letter directory, opened
+// once, which keeps the path lookups short; full paths are for the messages.
+struct UserDir {
+    int fd;
+    std::string rel;
+    std::string abs;
+    std::string at(const char* name) const { return rel + "/" + name; }
+    std::string full(const char* name) const { return abs + "/" + name; }
+};
+
+UserDir user_dir(const std::string& uid) {
+    static int letter_fd[256];
+    static bool opened[256];
+    const unsigned char first = static_cast<unsigned char>(uid[0]);
+    const unsigned char letter = (first >= 'a' && first <= 'z') ? first : 'q';
+    const std::string letter_dir = sieve_root + "/" + static_cast<char>(letter);
+    if (!opened[letter]) {
+        letter_fd[letter] = open(letter_dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        opened[letter] = true;
+    }
+    UserDir d;
+    d.abs = letter_dir + "/" + uid;
+    if (letter_fd[letter] >= 0) {
+        d.fd = letter_fd[letter];
+        d.rel = uid;
+    } else {
+        d.fd = AT_FDCWD;
+        d.rel = d.abs;
+    }
+    return d;
+}
+
+// Reads a whole file; false when it cannot be opened or read.
+bool read_file(int dirfd, const std::string& path, std::string& out) {
+    const int fd = openat(dirfd, path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        die("cannot create " + script);
+        return false;
+    out.clear();
+    char buf[8192];
+    ssize_t n;
+    while ((n = read(fd, buf, sizeof buf)) != 0) {
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        out.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return n == 0;
+}
+
+// True when the file holds exactly text (not followed if a link). The file is read with room
+// for one byte more than text, so a longer file shows as different.
+bool same_content(int dirfd, const std::string& path, const std::string& text) {
+    const int fd = openat(dirfd, path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    std::string old(text.size() + 1, '\0');
+    size_t done = 0;
+    for (;;) {
+        const ssize_t n = read(fd, &old[done], old.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+        if (done == old.size())
+            break;
+    }
+    close(fd);
+    return done == text.size() && old.compare(0, done, text) == 0;
+}
+
+// Writes the script through a temporary file in the user directory, renamed over the
+// script, so that the mail server never sees a partly written script. A script that already
+// holds the text is left as it is.
+void write_script(const UserDir& d, const std::string& text) {
+    const std::string script = d.at(kLinkTarget);
+    if (same_content(d.fd, script, text))
+        return;
+    const std::string tmp = d.at(kTempName);
+    const std::string shown = d.full(kLinkTarget);
+    const int fd =
+        openat(d.fd, tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        die("cannot create " + shown);
+    auto fail = [&](int err) {
+        unlinkat(d.fd, tmp.c_str(), 0);
+        die("cannot write " + shown + ": " + strerror(err));
+    };
     size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = write(fd, text.data() + done, text.size() - done);
@@ -361,21 +466,14 @@ void write_script(const std::string& dir, const std::string& script, const std::
         if (n <= 0) {
             const int err = errno;
             close(fd);
-            unlink(tmp.c_str());
-            die("cannot write " + script + ": " + strerror(err));
+            fail(err);
         }
         done += static_cast<size_t>(n);
     }
-    if (close(fd) != 0) {
-        const int err = errno;
-        unlink(tmp.c_str());
-        die("cannot write " + script + ": " + strerror(err));
-    }
-    if (rename(tmp.c_str(), script.c_str()) != 0) {
-        const int err = errno;
-        unlink(tmp.c_str());
-        die("cannot write " + script + ": " + strerror(err));
-    }
+    if (close(fd) != 0)
+        fail(errno);
+    if (renameat(d.fd, tmp.c_str(), d.fd, script.c_str()) != 0)
+        fail(errno);
 }
 
 void process_user(const User& u) {
@@ -385,44 +483,45 @@ void process_user(const User& u) {
         ++failed_users;
         return;
     }
-    const unsigned char first = static_cast<unsigned char>(u.uid[0]);
-    const char letter = (first >= 'a' && first <= 'z') ? static_cast<char>(first) : 'q';
-    const std::string dir = sieve_root + "/" + letter + "/" + u.uid;
-    const std::string link = dir + "/default";
-    const std::string script = dir + "/" + kLinkTarget;
-    const std::string custom = dir + "/custom.script";
+    const UserDir d = user_dir(u.uid);
+    const std::string link = d.at("default");
+    const std::string script = d.at(kLinkTarget);
 
-    struct stat st;
-    if (lstat(link.c_str(), &st) == 0) {
-        char target[4096];
-        const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
-        if (n >= 0 && std::string(target, static_cast<size_t>(n)) != kLinkTarget) {
-            if (debug)
-                printf("User %s has a custom script\n", u.uid.c_str());
-            unlink(script.c_str());
-            return;
-        }
+    // One readlink tells whether the link exists (not following it) and what it names.
+    char target[4096];
+    const ssize_t n = readlinkat(d.fd, link.c_str(), target, sizeof target);
+    const bool link_exists = n >= 0 || errno == EINVAL; // EINVAL: there, but no link
+    if (n >= 0 && std::string(target, static_cast<size_t>(n)) != kLinkTarget) {
+        if (debug)
+            printf("User %s has a custom script\n", u.uid.c_str());
+        unlinkat(d.fd, script.c_str(), 0);
+        return;
     }
 
+    struct stat st;
     if (!u.vacation && !u.spamfilter) {
         if (debug)
             printf("Disabling filters for user: %s\n", u.uid.c_str());
-        if (stat(link.c_str(), &st) == 0) {
-            unlink(script.c_str());
-            unlink(link.c_str());
-            unlink((dir + "/" + kTempName).c_str());
-            rmdir(dir.c_str());
+        if (link_exists && fstatat(d.fd, link.c_str(), &st, 0) == 0) {
+            unlinkat(d.fd, script.c_str(), 0);
+            unlinkat(d.fd, link.c_str(), 0);
+            unlinkat(d.fd, d.at(kTempName).c_str(), 0);
+            unlinkat(d.fd, d.rel.c_str(), AT_REMOVEDIR);
         }
         return;
     }
 
     if (debug)
         printf("Enabling filters for user: %s\n", u.uid.c_str());
-    if (stat(dir.c_str(), &st) != 0 && mkdir(dir.c_str(), 0700) != 0)
-        die("cannot make directory " + dir + "\n");
-    if (lstat(link.c_str(), &st) != 0 && symlink(kLinkTarget, link.c_str()) != 0)
-        die("cannot make symlink " + link + "\n");
-    write_script(dir, script, script_text(u, custom));
+    // With the link in place the directory exists.
+    if (!link_exists && fstatat(d.fd, d.rel.c_str(), &st, 0) != 0 &&
+        mkdirat(d.fd, d.rel.c_str(), 0700) != 0)
+        die("cannot make directory " + d.abs + "\n");
+    if (!link_exists && symlinkat(kLinkTarget, d.fd, link.c_str()) != 0)
+        die("cannot make symlink " + d.full("default") + "\n");
+    std::string custom;
+    const bool have_custom = read_file(d.fd, d.at("custom.script"), custom);
+    write_script(d, script_text(u, have_custom ? &custom : nullptr));
 }
 
 } // namespace
@@ -483,10 +582,10 @@ int main(int argc, char** argv) {
         const int u = find_user(only_uid);
         if (u < 0)
             die("can't find user entry for uid: " + only_uid);
-        process_user(users[u]);
+        process_user(*users[u]);
     } else {
-        for (const User& u : users)
-            process_user(u);
+        for (const User* u : users)
+            process_user(*u);
     }
     if (failed_users) {
         fflush(stdout);

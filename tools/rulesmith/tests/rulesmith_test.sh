@@ -172,9 +172,18 @@ tl_check "one-letter directories untouched" test "$(find "$tree" -mindepth 1 -ma
 
 # Without --debug nothing is printed; a second run gives the same scripts.
 cp "$tree/a/alice/msg.script" "$TL_DIR/alice.before"
+inode=$(stat -c %i "$tree/a/alice/msg.script")
 tl_run "$tool"
 tl_expect "quiet run" 0 "" ""
 tl_check "rebuild is stable" cmp -s "$tree/a/alice/msg.script" "$TL_DIR/alice.before"
+tl_check "an unchanged script is left in place" test "$(stat -c %i "$tree/a/alice/msg.script")" = "$inode"
+# A script that differs (here: one byte more, one byte less) is replaced.
+printf '#' >>"$tree/a/alice/msg.script"
+tl_run "$tool" --uid=alice
+tl_check "longer script replaced" cmp -s "$tree/a/alice/msg.script" "$TL_DIR/alice.before"
+truncate -s -1 "$tree/a/alice/msg.script"
+tl_run "$tool" --uid=alice
+tl_check "shorter script replaced" cmp -s "$tree/a/alice/msg.script" "$TL_DIR/alice.before"
 qd_stop
 
 # ---------------------------------------------------------------- edge cases
