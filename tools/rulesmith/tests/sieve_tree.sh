@@ -7,9 +7,12 @@ if [ "$(id -u)" != 0 ]; then
     echo "SKIP: the rulesmith tests need root"
     exit 77
 fi
-if ! getent passwd cyrus >/dev/null; then
-    useradd --system --no-create-home --shell /usr/sbin/nologin cyrus
-fi
+# Two tests may start at once: a lost race for the password file lock is retried.
+for _try in 1 2 3 4 5; do
+    getent passwd cyrus >/dev/null && break
+    useradd --system --no-create-home --shell /usr/sbin/nologin cyrus 2>/dev/null || sleep 1
+done
+getent passwd cyrus >/dev/null || { echo "cannot create the cyrus user" >&2; exit 1; }
 
 # make_tree DIR: DIR/a ... DIR/z owned by cyrus.
 make_tree() {
