@@ -22,6 +22,7 @@ rm -rf "$stage"
 cmake --install "$build" --prefix "$stage" --component vantor >/dev/null
 
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+export USER=${USER:-$(id -un)}   # read by the example's pre-install actions
 chmod 700 "$XDG_RUNTIME_DIR"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
