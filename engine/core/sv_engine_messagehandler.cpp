@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
 void vantorMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
     QByteArray bytes = message.toLocal8Bit();
     if (!bytes.endsWith('\n'))
@@ -18,8 +16,6 @@ void vantorMessageHandler(QtMsgType type, const QMessageLogContext&, const QStri
     if (type == QtFatalMsg)
         std::exit(1);
 }
-
-} // namespace
 
 void installVantorMessageHandler() {
     qInstallMessageHandler(vantorMessageHandler);

@@ -1,12 +1,12 @@
 #include "sv_testsupport.h"
 
+#include "sv_engine_messagehandler.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
-#include <cstdio>
-#include <cstdlib>
 
 namespace vantortest {
 
@@ -17,15 +17,9 @@ QStringList& messageStore() {
     return store;
 }
 
-void testMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+void testMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     messageStore().append(message);
-    QByteArray bytes = message.toLocal8Bit();
-    if (!bytes.endsWith('\n'))
-        bytes.append('\n');
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
-    std::fflush(stderr);
-    if (type == QtFatalMsg)
-        std::exit(1);
+    vantorMessageHandler(type, context, message);
 }
 
 } // namespace
