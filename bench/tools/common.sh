@@ -15,7 +15,12 @@ bench_time() {
     t0=$(date +%s.%N)
     "$@" >/dev/null
     t1=$(date +%s.%N)
-    echo "$t1 - $t0" | bc -l
+    calc "$t1 - $t0"
+}
+
+# Arithmetic on decimal numbers: calc "1.5 / 3".
+calc() {
+    awk "BEGIN { printf \"%.6f\", $1 }"
 }
 
 # Median of the numbers given.

@@ -83,7 +83,7 @@ ldapsearch_both() {
 # First run: creates every user directory. Peak memory from GNU time.
 t0=$(date +%s.%N)
 /usr/bin/time -f '%M' -o "$work/mem" "$tool"
-t_first=$(echo "$(date +%s.%N) - $t0" | bc -l)
+t_first=$(calc "$(date +%s.%N) - $t0")
 peak_kb=$(tail -1 "$work/mem")
 nscripts=$(find "$work/sieve" -name msg.script | wc -l)
 sievec_conf="$work/empty.conf"
@@ -104,6 +104,6 @@ printf 'rulesmith, %d users, %d groups (3 levels), %d scripts written, median of
 printf '  rulesmith, first run (creates directories): %8.3f s\n' "$t_first"
 printf '  rulesmith, rebuild:                         %8.3f s\n' "$t_tool"
 printf '  ldapsearch, users and groups:               %8.3f s\n' "$t_ls"
-printf 'ratio rulesmith rebuild / ldapsearch: %.3f (limit 1.5)\n' "$(echo "$t_tool / $t_ls" | bc -l)"
-printf 'ratio rulesmith first run / ldapsearch: %.3f\n' "$(echo "$t_first / $t_ls" | bc -l)"
-printf 'peak memory (maximum resident set): %.1f MB (limit 250 MB)\n' "$(echo "$peak_kb / 1024" | bc -l)"
+printf 'ratio rulesmith rebuild / ldapsearch: %.3f (limit 1.5)\n' "$(calc "$t_tool / $t_ls")"
+printf 'ratio rulesmith first run / ldapsearch: %.3f\n' "$(calc "$t_first / $t_ls")"
+printf 'peak memory (maximum resident set): %.1f MB (limit 250 MB)\n' "$(calc "$peak_kb / 1024")"

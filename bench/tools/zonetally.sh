@@ -76,5 +76,5 @@ printf 'zonetally, %d domains x (%d users, %d groups), median of %d rounds\n' \
 printf '  zonetally:                         %8.3f s\n' "$t_tool"
 printf '  ldapsearch, same %d queries:      %8.3f s\n' "$((1 + 3 * DOMAINS))" "$t_all"
 printf '  ldapsearch, one search, same data: %8.3f s\n' "$t_one"
-printf 'ratio zonetally / ldapsearch queries: %.3f (limit 1.2)\n' "$(echo "$t_tool / $t_all" | bc -l)"
-printf 'ratio zonetally / single ldapsearch:  %.3f\n' "$(echo "$t_tool / $t_one" | bc -l)"
+printf 'ratio zonetally / ldapsearch queries: %.3f (limit 1.2)\n' "$(calc "$t_tool / $t_all")"
+printf 'ratio zonetally / single ldapsearch:  %.3f\n' "$(calc "$t_tool / $t_one")"

@@ -229,11 +229,6 @@ void do_bind() {
         snprintf(head, sizeof head, "ERROR:256:Bind failed (%d): ", rc);
         fail_line(head + std::string(ldap_err2string(rc)));
     }
-    // Read the connection through a read-ahead buffer: large answers arrive in a few reads
-    // instead of two reads and a poll per entry.
-    Sockbuf* sb = nullptr;
-    if (ldap_get_option(ld, LDAP_OPT_SOCKBUF, &sb) == LDAP_OPT_SUCCESS && sb)
-        ber_sockbuf_add_io(sb, &ber_sockbuf_io_readahead, LBER_SBIOD_LEVEL_PROVIDER, nullptr);
 }
 
 void argcheck(const char* name, const std::string& value) {
