@@ -372,7 +372,9 @@ tl_run "$tool" --uid
 tl_expect "--uid without =" 1 "" "$usage"
 tl_run "$tool" "--uid=$(printf 'u%.0s' $(seq 128))"
 tl_expect "uid too long" 1 "" $'ERROR:256:rulesmith:--uid length exceeds maximum value of 128\n'
-tl_run setpriv --reuid=65534 --regid=65534 --clear-groups "$tool"
+cp "$tool" "$TL_DIR/rulesmith"
+chmod 755 "$TL_DIR/rulesmith"
+tl_run setpriv --reuid=65534 --regid=65534 --clear-groups "$TL_DIR/rulesmith"
 tl_expect "not root" 1 "" $'ERROR:256:rulesmith:rulesmith: Must run as user root\n'
 qd_stop
 tl_run "$tool"
