@@ -276,45 +276,63 @@ const char* fbuild(const char* tmpl, std::initializer_list<const char*> args) {
     return format_buf.c_str();
 }
 
+int search_begin(const std::string& base, int scope, const char* filter, const char* const* attrs,
+                 int attrsonly, int& msgid) {
+    msgid = 0;
+    return ldap_search_ext(ld, base.c_str(), scope, filter, const_cast<char**>(attrs), attrsonly,
+                           nullptr, nullptr, nullptr, 0, &msgid);
+}
+
+void search_begin_failed(bool start_failure_dies) {
+    if (start_failure_dies)
+        die("ldap_search failed");
+    fail_line(kMsgSearchFailed);
+}
+
+int search_next(int msgid, LDAPMessage*& res) {
+    timeval tv = {kSearchTimeout, 0};
+    res = nullptr;
+    const int type = ldap_result(ld, msgid, LDAP_MSG_ONE, &tv, &res);
+    if (type <= 0) {
+        // The connection broke or the server did not answer in time: the entries
+        // received so far are not the whole answer.
+        int err = LDAP_TIMEOUT;
+        if (type < 0)
+            ldap_get_option(ld, LDAP_OPT_RESULT_CODE, &err);
+        if (res)
+            ldap_msgfree(res);
+        char text[128];
+        snprintf(text, sizeof text, "Search failed (%d): ", err);
+        die(text + std::string(ldap_err2string(err)));
+    }
+    return type;
+}
+
+void search_check_result(LDAPMessage* res) {
+    int code = LDAP_SUCCESS;
+    ldap_parse_result(ld, res, &code, nullptr, nullptr, nullptr, nullptr, 1);
+    // A missing base is an empty answer; any other error means the answer is
+    // incomplete (size or time limit, server trouble).
+    if (code != LDAP_SUCCESS && code != LDAP_NO_SUCH_OBJECT) {
+        char text[128];
+        snprintf(text, sizeof text, "Search failed (%d): ", code);
+        die(text + std::string(ldap_err2string(code)));
+    }
+}
+
 void search_loop(const std::string& base, int scope, const char* filter, const char* const* attrs,
                  int attrsonly, const std::function<void(LDAPMessage*)>& on_entry,
                  bool start_failure_dies) {
     int msgid = 0;
-    int rc = ldap_search_ext(ld, base.c_str(), scope, filter, const_cast<char**>(attrs), attrsonly,
-                             nullptr, nullptr, nullptr, 0, &msgid);
-    if (rc != LDAP_SUCCESS) {
-        if (start_failure_dies)
-            die("ldap_search failed");
-        fail_line(kMsgSearchFailed);
-    }
+    if (search_begin(base, scope, filter, attrs, attrsonly, msgid) != LDAP_SUCCESS)
+        search_begin_failed(start_failure_dies);
     for (;;) {
-        timeval tv = {kSearchTimeout, 0};
         LDAPMessage* res = nullptr;
-        const int type = ldap_result(ld, msgid, LDAP_MSG_ONE, &tv, &res);
-        if (type <= 0) {
-            // The connection broke or the server did not answer in time: the entries
-            // received so far are not the whole answer.
-            int err = LDAP_TIMEOUT;
-            if (type < 0)
-                ldap_get_option(ld, LDAP_OPT_RESULT_CODE, &err);
-            if (res)
-                ldap_msgfree(res);
-            char text[128];
-            snprintf(text, sizeof text, "Search failed (%d): ", err);
-            die(text + std::string(ldap_err2string(err)));
-        }
+        const int type = search_next(msgid, res);
         if (type == LDAP_RES_SEARCH_ENTRY) {
             on_entry(res);
         } else if (type == LDAP_RES_SEARCH_RESULT) {
-            int code = LDAP_SUCCESS;
-            ldap_parse_result(ld, res, &code, nullptr, nullptr, nullptr, nullptr, 1);
-            // A missing base is an empty answer; any other error means the answer is
-            // incomplete (size or time limit, server trouble).
-            if (code != LDAP_SUCCESS && code != LDAP_NO_SUCH_OBJECT) {
-                char text[128];
-                snprintf(text, sizeof text, "Search failed (%d): ", code);
-                die(text + std::string(ldap_err2string(code)));
-            }
+            search_check_result(res);
             return;
         }
         ldap_msgfree(res);

@@ -96,6 +96,19 @@ void search_loop(const std::string& base, int scope, const char* filter, const c
                  int attrsonly, const std::function<void(LDAPMessage*)>& on_entry,
                  bool start_failure_dies = false);
 
+// The parts of the search loop, for a tool that keeps more than one search outstanding on
+// the connection. search_begin starts a search (returns the LDAP result code and sets msgid);
+// search_begin_failed is the exit for a search that could not be started (as in search_loop).
+// search_next receives the next message of msgid (LDAP_RES_ANY: of any search), one per call,
+// and dies when the connection breaks or nothing arrives within the time limit; it returns the
+// message type and the message, which the caller frees. search_check_result takes a search's
+// final result (and frees it), dying when the answer is incomplete.
+int search_begin(const std::string& base, int scope, const char* filter, const char* const* attrs,
+                 int attrsonly, int& msgid);
+[[noreturn]] void search_begin_failed(bool start_failure_dies);
+int search_next(int msgid, LDAPMessage*& res);
+void search_check_result(LDAPMessage* res);
+
 // Calls fn(attribute name, values) for each attribute of an entry, in the order returned, in
 // one pass over the entry. values is terminated by an element whose bv_val is null.
 void entry_attributes(LDAPMessage* entry, const std::function<void(const char*, berval*)>& fn);
