@@ -558,27 +558,24 @@ void print_tree() {
     }
 }
 
-// Text inside a Sieve quoted string: backslash before '"' and '\'.
-std::string quoted(std::string_view s) {
-    std::string out = "\"";
-    if (s.find_first_of("\"\\") == std::string_view::npos) {
-        out += s;
-        out += '"';
-        return out;
-    }
-    for (char c : s) {
-        if (c == '"' || c == '\\')
-            out += '\\';
-        out += c;
-    }
+// Appends s as a Sieve quoted string: backslash before '"' and '\'.
+void append_quoted(std::string& out, std::string_view s) {
     out += '"';
-    return out;
+    size_t from = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '"' || s[i] == '\\') {
+            out.append(s.data() + from, i - from);
+            out += '\\';
+            from = i;
+        }
+    }
+    out.append(s.data() + from, s.size() - from);
+    out += '"';
 }
 
-// Text inside a Sieve "text:" block: a line beginning with "." gets another "." in front, so
-// that no line of the value can end the block.
-std::string dot_stuffed(std::string_view s) {
-    std::string out;
+// Appends s as text inside a Sieve "text:" block: a line beginning with "." gets another "."
+// in front, so that no line of the value can end the block.
+void append_dot_stuffed(std::string& out, std::string_view s) {
     bool line_start = true;
     for (char c : s) {
         if (line_start && c == '.')
@@ -586,31 +583,38 @@ std::string dot_stuffed(std::string_view s) {
         out += c;
         line_start = c == '\n';
     }
-    return out;
 }
 
 void header_block(std::string& out, const char* header, std::string_view value) {
     out += "if header :contains \"";
     out += header;
     out += "\" ";
-    out += quoted(value);
+    append_quoted(out, value);
     out += " {\n\tkeep;\n\tstop;\n}\n";
 }
 
-std::string script_text(const User& u, const std::string* custom) {
-    std::string s;
-    s.reserve(1024);
+// Builds the script of a user into s (replacing its contents).
+void script_text(const User& u, const std::string* custom, std::string& s) {
+    s.clear();
     s += "require [\"vacation\", \"fileinto\", \"reject\", \"envelope\"];\n\n";
     if (u.vacation) {
-        s += "vacation\n\t:days 1\n\t:addresses [" + quoted(u.mail) + "]\n\t:subject ";
-        s += quoted(u.has_subject && !u.subject.empty() ? u.subject : "Absence Notification");
+        s += "vacation\n\t:days 1\n\t:addresses [";
+        append_quoted(s, u.mail);
+        s += "]\n\t:subject ";
+        append_quoted(s, u.has_subject && !u.subject.empty() ? u.subject : "Absence Notification");
         s += "\ntext:\nThis is an automated reply:\nThis person is temporarily out of the office\n";
-        if (u.has_note && !u.note.empty())
-            s += "and has left the following note:\n\n" + dot_stuffed(u.note) + "\n";
+        if (u.has_note && !u.note.empty()) {
+            s += "and has left the following note:\n\n";
+            append_dot_stuffed(s, u.note);
+            s += "\n";
+        }
         s += ".\n;\n\n";
     }
-    if (custom)
-        s += "# user supplied script begins\n" + *custom + "# user supplied script ends\n\n";
+    if (custom) {
+        s += "# user supplied script begins\n";
+        s += *custom;
+        s += "# user supplied script ends\n\n";
+    }
     if (u.spamfilter) {
         for (int i = 0; i < u.nallowed; ++i) {
             header_block(s, "from", u.allowed[i]);
@@ -618,7 +622,7 @@ std::string script_text(const User& u, const std::string* custom) {
         }
         header_block(s, "to", u.localpart);
         header_block(s, "from", u.localpart);
-        std::vector<int> path;
+        static std::vector<int> path;
         auto visit = [&s](int gi, int) {
             header_block(s, "to", groups[gi]->name);
             header_block(s, "cc", groups[gi]->name);
@@ -630,7 +634,6 @@ std::string script_text(const User& u, const std::string* custom) {
             s += "fileinto \"inbox.spam\";\n";
         s += "discard;\n";
     }
-    return s;
 }
 
 // A uid names a directory below the Sieve tree: it must be one path component.
@@ -639,40 +642,56 @@ bool safe_uid(std::string_view uid) {
            uid.find('\0') == std::string_view::npos;
 }
 
-// A user directory: names inside it are resolved against the one-letter directory, opened
-// once, which keeps the path lookups short; full paths are for the messages.
+// The directory of the user being processed: names inside it are resolved against the
+// one-letter directory, opened once, which keeps the path lookups short. The paths are built
+// in buffers reused from user to user; full paths are made only for the messages.
 struct UserDir {
-    int fd;
-    std::string rel;
-    std::string abs;
-    std::string at(const char* name) const { return rel + "/" + name; }
-    std::string full(const char* name) const { return abs + "/" + name; }
+    int fd = AT_FDCWD;
+    std::string rel;    // the user directory, relative to fd
+    std::string letter; // the one-letter directory, for the messages
+    std::string link;   // rel + "/default"
+    std::string script; // rel + "/msg.script"
+    std::string temp;   // rel + "/msg.script.new"
+    std::string custom; // rel + "/custom.script"
+    std::string_view uid;
+
+    std::string abs() const { return letter + "/" + std::string(uid); }
+    std::string full(const char* name) const { return abs() + "/" + name; }
 };
 
-UserDir user_dir(std::string_view uid) {
-    static int letter_fd[256];
-    static bool opened[256];
-    const unsigned char first = static_cast<unsigned char>(uid[0]);
-    const unsigned char letter = (first >= 'a' && first <= 'z') ? first : 'q';
-    const std::string letter_dir = sieve_root + "/" + static_cast<char>(letter);
-    if (!opened[letter]) {
-        letter_fd[letter] = open(letter_dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        opened[letter] = true;
-    }
-    UserDir d;
-    d.abs = letter_dir + "/";
-    d.abs += uid;
-    if (letter_fd[letter] >= 0) {
-        d.fd = letter_fd[letter];
-        d.rel = uid;
-    } else {
-        d.fd = AT_FDCWD;
-        d.rel = d.abs;
-    }
-    return d;
+void set_path(std::string& path, const std::string& dir, const char* name) {
+    path.assign(dir);
+    path += '/';
+    path += name;
 }
 
-// Reads a whole file; false when it cannot be opened or read.
+void user_dir(std::string_view uid, UserDir& d) {
+    static int letter_fd[256];
+    static bool opened[256];
+    static std::string letter_dir[256];
+    const unsigned char first = static_cast<unsigned char>(uid[0]);
+    const unsigned char letter = (first >= 'a' && first <= 'z') ? first : 'q';
+    if (!opened[letter]) {
+        letter_dir[letter] = sieve_root + "/" + static_cast<char>(letter);
+        letter_fd[letter] = open(letter_dir[letter].c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        opened[letter] = true;
+    }
+    d.uid = uid;
+    d.letter = letter_dir[letter];
+    if (letter_fd[letter] >= 0) {
+        d.fd = letter_fd[letter];
+        d.rel.assign(uid.data(), uid.size());
+    } else {
+        d.fd = AT_FDCWD;
+        d.rel = d.abs();
+    }
+    set_path(d.link, d.rel, "default");
+    set_path(d.script, d.rel, kLinkTarget);
+    set_path(d.temp, d.rel, kTempName);
+    set_path(d.custom, d.rel, "custom.script");
+}
+
+// Reads a whole file into out; false when it cannot be opened or read.
 bool read_file(int dirfd, const std::string& path, std::string& out) {
     const int fd = openat(dirfd, path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -698,7 +717,8 @@ bool same_content(int dirfd, const std::string& path, const std::string& text) {
     const int fd = openat(dirfd, path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
-    std::string old(text.size() + 1, '\0');
+    static std::string old;
+    old.resize(text.size() + 1);
     size_t done = 0;
     for (;;) {
         const ssize_t n = read(fd, &old[done], old.size() - done);
@@ -711,24 +731,22 @@ bool same_content(int dirfd, const std::string& path, const std::string& text) {
             break;
     }
     close(fd);
-    return done == text.size() && old.compare(0, done, text) == 0;
+    return done == text.size() && memcmp(old.data(), text.data(), done) == 0;
 }
 
 // Writes the script through a temporary file in the user directory, renamed over the
 // script, so that the mail server never sees a partly written script. A script that already
 // holds the text is left as it is.
 void write_script(const UserDir& d, const std::string& text) {
-    const std::string script = d.at(kLinkTarget);
-    if (same_content(d.fd, script, text))
+    if (same_content(d.fd, d.script, text))
         return;
-    const std::string tmp = d.at(kTempName);
     const std::string shown = d.full(kLinkTarget);
     const int fd =
-        openat(d.fd, tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+        openat(d.fd, d.temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         die("cannot create " + shown);
     auto fail = [&](int err) {
-        unlinkat(d.fd, tmp.c_str(), 0);
+        unlinkat(d.fd, d.temp.c_str(), 0);
         die("cannot write " + shown + ": " + strerror(err));
     };
     size_t done = 0;
@@ -745,7 +763,7 @@ void write_script(const UserDir& d, const std::string& text) {
     }
     if (close(fd) != 0)
         fail(errno);
-    if (renameat(d.fd, tmp.c_str(), d.fd, script.c_str()) != 0)
+    if (renameat(d.fd, d.temp.c_str(), d.fd, d.script.c_str()) != 0)
         fail(errno);
 }
 
@@ -756,18 +774,17 @@ void process_user(const User& u) {
         ++failed_users;
         return;
     }
-    const UserDir d = user_dir(u.uid);
-    const std::string link = d.at("default");
-    const std::string script = d.at(kLinkTarget);
+    static UserDir d;
+    user_dir(u.uid, d);
 
     // One readlink tells whether the link exists (not following it) and what it names.
     char target[4096];
-    const ssize_t n = readlinkat(d.fd, link.c_str(), target, sizeof target);
+    const ssize_t n = readlinkat(d.fd, d.link.c_str(), target, sizeof target);
     const bool link_exists = n >= 0 || errno == EINVAL; // EINVAL: there, but no link
-    if (n >= 0 && std::string(target, static_cast<size_t>(n)) != kLinkTarget) {
+    if (n >= 0 && std::string_view(target, static_cast<size_t>(n)) != kLinkTarget) {
         if (debug)
             printf("User %s has a custom script\n", u.uid.data());
-        unlinkat(d.fd, script.c_str(), 0);
+        unlinkat(d.fd, d.script.c_str(), 0);
         return;
     }
 
@@ -775,10 +792,10 @@ void process_user(const User& u) {
     if (!u.vacation && !u.spamfilter) {
         if (debug)
             printf("Disabling filters for user: %s\n", u.uid.data());
-        if (link_exists && fstatat(d.fd, link.c_str(), &st, 0) == 0) {
-            unlinkat(d.fd, script.c_str(), 0);
-            unlinkat(d.fd, link.c_str(), 0);
-            unlinkat(d.fd, d.at(kTempName).c_str(), 0);
+        if (link_exists && fstatat(d.fd, d.link.c_str(), &st, 0) == 0) {
+            unlinkat(d.fd, d.script.c_str(), 0);
+            unlinkat(d.fd, d.link.c_str(), 0);
+            unlinkat(d.fd, d.temp.c_str(), 0);
             unlinkat(d.fd, d.rel.c_str(), AT_REMOVEDIR);
         }
         return;
@@ -789,12 +806,14 @@ void process_user(const User& u) {
     // With the link in place the directory exists.
     if (!link_exists && fstatat(d.fd, d.rel.c_str(), &st, 0) != 0 &&
         mkdirat(d.fd, d.rel.c_str(), 0700) != 0)
-        die("cannot make directory " + d.abs + "\n");
-    if (!link_exists && symlinkat(kLinkTarget, d.fd, link.c_str()) != 0)
+        die("cannot make directory " + d.abs() + "\n");
+    if (!link_exists && symlinkat(kLinkTarget, d.fd, d.link.c_str()) != 0)
         die("cannot make symlink " + d.full("default") + "\n");
-    std::string custom;
-    const bool have_custom = read_file(d.fd, d.at("custom.script"), custom);
-    write_script(d, script_text(u, have_custom ? &custom : nullptr));
+    static std::string custom;
+    static std::string text;
+    const bool have_custom = read_file(d.fd, d.custom, custom);
+    script_text(u, have_custom ? &custom : nullptr, text);
+    write_script(d, text);
 }
 
 } // namespace
