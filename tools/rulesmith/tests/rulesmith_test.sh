@@ -357,6 +357,28 @@ tl_check "no a/a directory" test ! -e "$tree/a/a"
 tl_run "$tool" --uid=..
 tl_expect "unsafe uid with --uid" 1 "" $'ERROR:256:rulesmith:refusing uid ..: not usable as a directory name\n'
 
+# --- faults in group entries: the users are read while the group search is already running;
+# the user table still comes first, a group without ou is skipped before its members are
+# looked at, a faulty member DN ends the run after the user table
+printf 'dn: cn=noou,%s\nobjectClass: msgGroup\ncn: noou\nmember: cn=nowhere,%s\n' "$groups_dn" \
+    "$QD_SUFFIX" >"$TL_DIR/noou.ldif"
+qd_add "$TL_DIR/noou.ldif"
+tl_run "$tool" --uid=alice --debug
+tl_check "group without ou skipped (status $TL_RC)" test "$TL_RC" = 0
+tl_check "group without ou not listed" test "$(grep -c '^tag:noou' <<<"$TL_OUT")" = 0
+printf 'dn: cn=badmember,%s\nobjectClass: msgGroup\ncn: badmember\nou: edge.test\nmember: cn=nowhere,%s\n' \
+    "$groups_dn" "$QD_SUFFIX" >"$TL_DIR/badmember.ldif"
+qd_add "$TL_DIR/badmember.ldif"
+tl_run "$tool" --uid=alice --debug
+tl_check "faulty member DN: status $TL_RC" test "$TL_RC" = 1
+tl_check "faulty member DN: message" test "$TL_ERR" = \
+    "ERROR:256:rulesmith:MSG not found in dn: cn=nowhere,$QD_SUFFIX"$'\n'
+tl_check "faulty member DN: user table printed first" grep -qx 'uid:alice' <<<"$TL_OUT"
+tl_check "faulty member DN: no alias table" test "$(grep -c '^Alias table:' <<<"$TL_OUT")" = 0
+printf 'dn: cn=badmember,%s\nchangetype: delete\n\ndn: cn=noou,%s\nchangetype: delete\n' \
+    "$groups_dn" "$groups_dn" >"$TL_DIR/bad-del.ldif"
+qd_modify "$TL_DIR/bad-del.ldif"
+
 # --- fatal errors of the group compile
 printf 'dn: cn=cyc-b,%s\nchangetype: modify\nadd: member\nmember: uid=ghost,%s\n' "$groups_dn" \
     "$users_dn" >"$TL_DIR/ghost.ldif"
