@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -666,20 +665,17 @@ void set_path(std::string& path, const std::string& dir, const char* name) {
     path += name;
 }
 
-int letter_fd[256];
-std::string letter_dir[256];
-
-// Opens the one-letter directories, once, before the users are processed.
-void open_letter_dirs() {
-    for (int letter = 'a'; letter <= 'z'; ++letter) {
-        letter_dir[letter] = sieve_root + "/" + static_cast<char>(letter);
-        letter_fd[letter] = open(letter_dir[letter].c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    }
-}
-
 void user_dir(std::string_view uid, UserDir& d) {
+    static int letter_fd[256];
+    static bool opened[256];
+    static std::string letter_dir[256];
     const unsigned char first = static_cast<unsigned char>(uid[0]);
     const unsigned char letter = (first >= 'a' && first <= 'z') ? first : 'q';
+    if (!opened[letter]) {
+        letter_dir[letter] = sieve_root + "/" + static_cast<char>(letter);
+        letter_fd[letter] = open(letter_dir[letter].c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        opened[letter] = true;
+    }
     d.uid = uid;
     d.letter = letter_dir[letter];
     if (letter_fd[letter] >= 0) {
@@ -715,50 +711,6 @@ bool read_file(int dirfd, const std::string& path, std::string& out) {
     return n == 0;
 }
 
-// The read-only descriptors of the old scripts are closed in batches, one close_range call for
-// a run of consecutive descriptors: nothing was written through them, so nothing can fail on
-// the close, and one system call per file is saved. A descriptor that does not follow the run
-// (another file in between) ends the run first, so no descriptor but these is ever closed.
-class DeferredClose {
-public:
-    void add(int fd) {
-        if (batch_ < 0)
-            batch_ = batch_size();
-        if (batch_ == 0) {
-            close(fd);
-            return;
-        }
-        if (first_ >= 0 && (fd != last_ + 1 || last_ - first_ + 1 >= batch_))
-            flush();
-        if (first_ < 0)
-            first_ = fd;
-        last_ = fd;
-    }
-    void flush() {
-        if (first_ < 0)
-            return;
-        if (close_range(static_cast<unsigned>(first_), static_cast<unsigned>(last_), 0) != 0)
-            for (int fd = first_; fd <= last_; ++fd)
-                close(fd);
-        first_ = last_ = -1;
-    }
-
-private:
-    // Up to 256 open at once, and never more than half of the descriptors still free.
-    static int batch_size() {
-        rlimit rl;
-        if (getrlimit(RLIMIT_NOFILE, &rl) != 0 || rl.rlim_cur == RLIM_INFINITY)
-            return 256;
-        const long spare = (static_cast<long>(rl.rlim_cur) - 64) / 2;
-        return spare < 8 ? 0 : static_cast<int>(std::min(spare, 256L));
-    }
-    int batch_ = -1;
-    int first_ = -1;
-    int last_ = -1;
-};
-
-DeferredClose old_scripts;
-
 // True when the file holds exactly text (not followed if a link). The file is read with room
 // for one byte more than text, so a longer file shows as different.
 bool same_content(int dirfd, const std::string& path, const std::string& text) {
@@ -778,7 +730,7 @@ bool same_content(int dirfd, const std::string& path, const std::string& text) {
         if (done == old.size())
             break;
     }
-    old_scripts.add(fd);
+    close(fd);
     return done == text.size() && memcmp(old.data(), text.data(), done) == 0;
 }
 
@@ -913,7 +865,6 @@ int main(int argc, char** argv) {
     if (debug)
         print_tree();
 
-    open_letter_dirs();
     if (have_uid) {
         const int u = find_user(only_uid);
         if (u < 0)
