@@ -114,12 +114,12 @@ HRESULT STDMETHODCALLTYPE Connect::GetTypeInfo(UINT index, LCID, ITypeInfo** inf
     return typeInfo(IID__Connect, info);
 }
 
-HRESULT STDMETHODCALLTYPE Connect::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
-                                                 DISPID* ids) {
+HRESULT Connect::getIDsOfNames(REFIID typeIid, REFIID riid, LPOLESTR* names, UINT count,
+                               DISPID* ids) {
     if (!IsEqualIID(riid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
     ITypeInfo* info = nullptr;
-    HRESULT hr = typeInfo(IID__Connect, &info);
+    HRESULT hr = typeInfo(typeIid, &info);
     if (FAILED(hr))
         return hr;
     hr = DispGetIDsOfNames(info, names, count, ids);
@@ -127,19 +127,30 @@ HRESULT STDMETHODCALLTYPE Connect::GetIDsOfNames(REFIID riid, LPOLESTR* names, U
     return hr;
 }
 
-HRESULT STDMETHODCALLTYPE Connect::Invoke(DISPID id, REFIID riid, LCID, WORD flags,
-                                          DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                                          UINT* badArgument) {
+HRESULT Connect::invoke(REFIID typeIid, void* iface, DISPID id, REFIID riid, WORD flags,
+                        DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                        UINT* badArgument) {
     if (!IsEqualIID(riid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
     ITypeInfo* info = nullptr;
-    HRESULT hr = typeInfo(IID__Connect, &info);
+    HRESULT hr = typeInfo(typeIid, &info);
     if (FAILED(hr))
         return hr;
-    hr = DispInvoke(static_cast<_Connect*>(this), info, id, flags, params, result, exception,
-                    badArgument);
+    hr = DispInvoke(iface, info, id, flags, params, result, exception, badArgument);
     info->Release();
     return hr;
+}
+
+HRESULT STDMETHODCALLTYPE Connect::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                                                 DISPID* ids) {
+    return getIDsOfNames(IID__Connect, riid, names, count, ids);
+}
+
+HRESULT STDMETHODCALLTYPE Connect::Invoke(DISPID id, REFIID riid, LCID, WORD flags,
+                                          DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                                          UINT* badArgument) {
+    return invoke(IID__Connect, static_cast<_Connect*>(this), id, riid, flags, params, result,
+                  exception, badArgument);
 }
 
 HRESULT STDMETHODCALLTYPE Connect::Extensibility::QueryInterface(REFIID riid, void** object) {
@@ -166,30 +177,14 @@ HRESULT STDMETHODCALLTYPE Connect::Extensibility::GetTypeInfo(UINT index, LCID, 
 
 HRESULT STDMETHODCALLTYPE Connect::Extensibility::GetIDsOfNames(REFIID riid, LPOLESTR* names,
                                                                 UINT count, LCID, DISPID* ids) {
-    if (!IsEqualIID(riid, IID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* info = nullptr;
-    HRESULT hr = outer_.typeInfo(IID__IDTExtensibility2, &info);
-    if (FAILED(hr))
-        return hr;
-    hr = DispGetIDsOfNames(info, names, count, ids);
-    info->Release();
-    return hr;
+    return outer_.getIDsOfNames(IID__IDTExtensibility2, riid, names, count, ids);
 }
 
 HRESULT STDMETHODCALLTYPE Connect::Extensibility::Invoke(DISPID id, REFIID riid, LCID, WORD flags,
                                                          DISPPARAMS* params, VARIANT* result,
                                                          EXCEPINFO* exception, UINT* badArgument) {
-    if (!IsEqualIID(riid, IID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* info = nullptr;
-    HRESULT hr = outer_.typeInfo(IID__IDTExtensibility2, &info);
-    if (FAILED(hr))
-        return hr;
-    hr = DispInvoke(static_cast<_IDTExtensibility2*>(this), info, id, flags, params, result,
-                    exception, badArgument);
-    info->Release();
-    return hr;
+    return outer_.invoke(IID__IDTExtensibility2, static_cast<_IDTExtensibility2*>(this), id, riid,
+                         flags, params, result, exception, badArgument);
 }
 
 HRESULT STDMETHODCALLTYPE Connect::Extensibility::OnConnection(IDispatch* application,

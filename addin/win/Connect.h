@@ -61,6 +61,10 @@ private:
 
     // Type information of one of the object's interfaces, from the DLL's own type library.
     HRESULT typeInfo(REFIID riid, ITypeInfo** info);
+    // IDispatch through the type information of interface typeIid, for either vtable.
+    HRESULT getIDsOfNames(REFIID typeIid, REFIID riid, LPOLESTR* names, UINT count, DISPID* ids);
+    HRESULT invoke(REFIID typeIid, void* iface, DISPID id, REFIID riid, WORD flags,
+                   DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* badArgument);
 
     LONG references_ = 1;
     Extensibility extensibility_;
