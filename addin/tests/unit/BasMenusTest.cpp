@@ -1,6 +1,6 @@
 // The Quorelle menu built on an in-memory Outlook, through the connection entry point.
 #include "BasMenus.h"
-#include "Check.h"
+#include "check.h"
 #include "Connection.h"
 #include "FakeOutlook.h"
 #include "FakeRegistry.h"
@@ -168,5 +168,5 @@ int main() {
     captionsCompareExactly();
     numbersServeAsAddresses();
     failuresEndSilently();
-    return checks::failures() == 0 ? 0 : 1;
+    return check::result();
 }

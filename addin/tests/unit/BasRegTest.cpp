@@ -1,6 +1,6 @@
 // GetRegValue against an in-memory registry.
 #include "BasReg.h"
-#include "Check.h"
+#include "check.h"
 #include "FakeRegistry.h"
 
 using tabrix::BasReg::GetRegValue;
@@ -101,5 +101,5 @@ int main() {
     stringsEndAtTheFirstNul();
     dwordsReadAsDecimalText();
     otherTypesAndFailedReadsAreEmpty();
-    return checks::failures() == 0 ? 0 : 1;
+    return check::result();
 }

@@ -1,5 +1,6 @@
 // Unit tests of the tool library. Fatal paths exit the process, so each case that may end in
 // die() runs in a forked child whose standard streams and exit status are captured.
+#include "check.h"
 #include "msgtool.h"
 
 #include <sys/wait.h>
@@ -14,29 +15,6 @@
 #include <string>
 
 namespace {
-
-int failures = 0;
-
-#define CHECK(cond)                                                                                \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            fprintf(stderr, "%s:%d: CHECK failed: %s\n", __FILE__, __LINE__, #cond);               \
-            ++failures;                                                                            \
-        }                                                                                          \
-    } while (0)
-
-#define CHECK_EQ(a, b)                                                                             \
-    do {                                                                                           \
-        const auto va = (a);                                                                       \
-        const auto vb = (b);                                                                       \
-        if (!(va == vb)) {                                                                         \
-            std::ostringstream os;                                                                 \
-            os << "[" << va << "] != [" << vb << "]";                                              \
-            fprintf(stderr, "%s:%d: CHECK_EQ failed: %s == %s: %s\n", __FILE__, __LINE__, #a, #b,  \
-                    os.str().c_str());                                                             \
-            ++failures;                                                                            \
-        }                                                                                          \
-    } while (0)
 
 std::string tmpdir;
 
@@ -384,10 +362,5 @@ int main() {
     const std::string cleanup = "rm -rf '" + tmpdir + "'";
     if (system(cleanup.c_str()) != 0)
         fprintf(stderr, "cleanup of %s failed\n", tmpdir.c_str());
-    if (failures) {
-        fprintf(stderr, "%d check(s) failed\n", failures);
-        return 1;
-    }
-    printf("all checks passed\n");
-    return 0;
+    return check::result();
 }
