@@ -63,7 +63,7 @@ export QUORELLE_MSG_CONF=$work/msg.conf
 echo
 echo "demo: zonetally (users and groups per mail domain)"
 echo "-----"
-"$build/tools/zonetally"
+"$build/tools/zonetally/zonetally"
 echo "-----"
 
 if [ "$(id -u)" -eq 0 ]; then
@@ -74,7 +74,7 @@ if [ "$(id -u)" -eq 0 ]; then
   chown -R cyrus "$QUORELLE_SIEVE_DIR"
   echo
   echo "demo: rulesmith (every user's Sieve script, written as cyrus below $QUORELLE_SIEVE_DIR)"
-  "$build/tools/rulesmith"
+  "$build/tools/rulesmith/rulesmith"
   (cd "$QUORELLE_SIEVE_DIR" && find . -name msg.script | sort)
   script=$(find "$QUORELLE_SIEVE_DIR" -path '*/alice/msg.script' -print -quit)
   if [ -n "$script" ]; then

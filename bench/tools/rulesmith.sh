@@ -15,7 +15,7 @@ ROUNDS=${ROUNDS:-3}
 [ "$(id -u)" = 0 ] || { echo "rulesmith.sh: run as root" >&2; exit 1; }
 getent passwd cyrus >/dev/null || useradd --system --no-create-home --shell /usr/sbin/nologin cyrus
 bench_build rulesmith
-tool="$BENCH_BUILD/tools/rulesmith"
+tool="$BENCH_BUILD/tools/rulesmith/rulesmith"
 
 work=$(mktemp -d /tmp/bench-rulesmith-XXXXXX)
 chmod 755 "$work"

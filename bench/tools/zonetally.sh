@@ -13,7 +13,7 @@ NGROUPS=${GROUPS_PER_DOMAIN:-100}
 ROUNDS=${ROUNDS:-3}
 
 bench_build zonetally
-tool="$BENCH_BUILD/tools/zonetally"
+tool="$BENCH_BUILD/tools/zonetally/zonetally"
 
 work=$(mktemp -d /tmp/bench-zonetally-XXXXXX)
 trap 'qd_stop; rm -rf "$work"' EXIT
