@@ -1,0 +1,634 @@
+#include "sv_qtviewer.h"
+
+#include "sv_engine.h"
+#include "sv_qtlanguageselectdlg.h"
+#include "sv_qtlogviewer.h"
+#include "sv_qtsplashscreen.h"
+#include "sv_qtstagewidget.h"
+#include "sv_stage.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPalette>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QVBoxLayout>
+
+namespace {
+
+const char kMainCaption[] = "Sarvane";
+
+// The colour roles a "palette-<group>-<role>" option may name, under their old names.
+struct PaletteRole {
+    const char* name;
+    QPalette::ColorRole role;
+};
+const PaletteRole kPaletteRoles[] = {
+    {"Foreground", QPalette::WindowText}, {"Button", QPalette::Button},
+    {"Light", QPalette::Light},           {"Midlight", QPalette::Midlight},
+    {"Dark", QPalette::Dark},             {"Mid", QPalette::Mid},
+    {"Text", QPalette::Text},             {"BrightText", QPalette::BrightText},
+    {"ButtonText", QPalette::ButtonText}, {"Base", QPalette::Base},
+    {"Background", QPalette::Window},     {"Shadow", QPalette::Shadow},
+    {"Highlight", QPalette::Highlight},   {"HighlightedText", QPalette::HighlightedText},
+};
+
+struct PaletteGroup {
+    const char* prefix;
+    QPalette::ColorGroup group;
+};
+const PaletteGroup kPaletteGroups[] = {
+    {"palette-active-", QPalette::Active},
+    {"palette-inactive-", QPalette::Inactive},
+    {"palette-disabled-", QPalette::Disabled},
+};
+
+} // namespace
+
+SV_QtViewer::SV_QtViewer(QObject* parent, const char* name)
+    : SV_Viewer(parent), m_engine(SV_Engine::engine()), m_cancelText(tr("&Cancel")),
+      m_backText(tr("&Back")), m_nextText(tr("&Next")), m_doneText(tr("&Done")) {
+    if (name)
+        setObjectName(QString::fromLatin1(name));
+    // The run ends through the engine (Done, a confirmed Cancel), never because the
+    // splash screen or the language dialog was the last window to close.
+    if (qApp)
+        qApp->setQuitOnLastWindowClosed(false);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        m_desktopWidth = screen->size().width();
+        m_desktopHeight = screen->size().height();
+    }
+}
+
+void SV_QtViewer::setDesktopSize(int width, int height) {
+    m_desktopWidth = width;
+    m_desktopHeight = height;
+}
+
+void SV_QtViewer::setStageShownHook(std::function<void(const QString&)> hook) {
+    m_stageShownHook = std::move(hook);
+}
+
+QString SV_QtViewer::noStageMessage() {
+    return tr("None of the installation's stages can be shown, so there is nothing to "
+              "install. The installation ends.");
+}
+
+// ---- loading ---------------------------------------------------------------------------
+
+QString SV_QtViewer::getLanguage() {
+    if (!m_languageDialog)
+        m_languageDialog = new SV_QtLanguageSelectDlg(nullptr, "language dialog");
+    m_languageDialog->initAutodetectedLanguage();
+    m_languageDialog->exec();
+    return m_languageDialog->selectedLanguage();
+}
+
+void SV_QtViewer::startLoading() {
+    const QString show = option(QStringLiteral("show-splash"));
+    if (show.isNull())
+        return;
+    m_splashScreen = new SV_QtSplashScreen(option(QStringLiteral("splash-img")), nullptr, "splash");
+    m_splashScreen->show();
+}
+
+void SV_QtViewer::setLoadingMessage(const QString& message) {
+    if (m_splashScreen)
+        m_splashScreen->setMessage(message);
+}
+
+// ---- start-up --------------------------------------------------------------------------
+
+void SV_QtViewer::startInstaller() {
+    initInternalOptions();
+
+    // Never an empty window: without a stage to show the run ends here.
+    if (!firstShownStage()) {
+        if (m_splashScreen)
+            m_splashScreen->stop();
+        err(QStringLiteral("SV_QtViewer"), noStageMessage());
+        QMessageBox::critical(nullptr, QString(), noStageMessage());
+        QCoreApplication::exit(1);
+        return;
+    }
+
+    initBackground();
+    initView();
+    initStageList(m_engine->firstStage());
+    if (m_splashScreen)
+        m_splashScreen->stop();
+    if (m_mdiMode) {
+        showMainwidget();
+        QApplication::sync();
+        showCenteredWidget(m_mainFrame);
+    } else {
+        showMainwidget();
+    }
+    slot_next();
+}
+
+bool SV_QtViewer::desktopTooSmall() const {
+    return m_desktopWidth <= 640 && m_desktopHeight <= 480;
+}
+
+void SV_QtViewer::initInternalOptions() {
+    m_mdiMode = option(QStringLiteral("mdi-mode")) == QLatin1String("true");
+    if (desktopTooSmall())
+        m_mdiMode = false;
+    initStyle();
+    initPalette();
+}
+
+// The old style names map onto the styles every Qt 6 build has: the Windows look for
+// "windows", Fusion for the others.
+void SV_QtViewer::initStyle() {
+    const QString style = option(QStringLiteral("qt-style"));
+    if (style.isEmpty() || !qApp)
+        return;
+    QString key;
+    if (style == QLatin1String("windows"))
+        key = QStringLiteral("Windows");
+    else if (style == QLatin1String("platinum") || style == QLatin1String("motif") ||
+             style == QLatin1String("motif-plus") || style == QLatin1String("cde"))
+        key = QStringLiteral("Fusion");
+    if (key.isNull()) {
+        qWarning("%s", qUtf8Printable(
+                           QStringLiteral("Invalid style setting: %1 for the Qt Viewer").arg(style)));
+        return;
+    }
+    if (QStyle* qstyle = QStyleFactory::create(key))
+        QApplication::setStyle(qstyle);
+}
+
+void SV_QtViewer::initPalette() {
+    if (!qApp)
+        return;
+    QPalette palette = QApplication::palette();
+    bool changed = false;
+    for (const PaletteGroup& group : kPaletteGroups) {
+        for (const PaletteRole& role : kPaletteRoles) {
+            const QString value =
+                option(QLatin1String(group.prefix) + QLatin1String(role.name));
+            if (value.isEmpty())
+                continue;
+            const QColor color = QColor::fromString(value);
+            if (!color.isValid()) {
+                qWarning("%s", qUtf8Printable(QStringLiteral("Invalid colour %1 for %2%3")
+                                                  .arg(value, QLatin1String(group.prefix),
+                                                       QLatin1String(role.name))));
+                continue;
+            }
+            palette.setColor(group.group, role.role, color);
+            changed = true;
+        }
+    }
+    if (changed)
+        QApplication::setPalette(palette);
+}
+
+void SV_QtViewer::initBackground() {
+    m_mainWindow = new QMainWindow(nullptr);
+    m_mainWindow->setObjectName(QStringLiteral("main window"));
+    m_mainWindow->setWindowTitle(QString::fromLatin1(kMainCaption));
+    m_mainWindow->setMaximumSize(m_desktopWidth, m_desktopHeight);
+    m_mainWindow->installEventFilter(this);
+    if (m_mdiMode)
+        initMDIMode();
+}
+
+void SV_QtViewer::initMDIMode() {
+    m_workspace = new QMdiArea(m_mainWindow);
+    m_workspace->setObjectName(QStringLiteral("workspace"));
+    m_mainWindow->setCentralWidget(m_workspace);
+
+    const QString type = option(QStringLiteral("bg-type"));
+    if (type == QLatin1String("color")) {
+        m_workspace->setBackground(QColor::fromString(option(QStringLiteral("bg-color"))));
+    } else if (type == QLatin1String("tiled")) {
+        // The tile's resource identifier is fixed; no option names it.
+        m_workspace->setBackground(QPixmap(m_engine->resource(QStringLiteral("bg-tile-img"))));
+    } else if (type == QLatin1String("img")) {
+        applyBackgroundPixmap(option(QStringLiteral("bg-img")), false);
+    } else if (type == QLatin1String("img-color-overlay")) {
+        m_workspace->setBackground(QColor::fromString(option(QStringLiteral("bg-color"))));
+        applyBackgroundPixmap(option(QStringLiteral("bg-img")), true);
+    } else {
+        m_workspace->setBackground(m_workspace->palette().brush(QPalette::Dark));
+    }
+}
+
+// A workspace-sized background: the image unscaled at the top left ("img") or at the
+// "overlay-pos" position on the "bg-color" colour ("img-color-overlay"). The main window
+// is shown first so that the workspace has its final size.
+void SV_QtViewer::applyBackgroundPixmap(const QString& imageId, bool overlay) {
+    showMainwidget();
+    QApplication::sync();
+    const int W = m_workspace->width();
+    const int H = m_workspace->height();
+    const QPixmap image(m_engine->resource(imageId));
+    QPixmap background(W, H);
+    if (overlay) {
+        background.fill(QColor::fromString(option(QStringLiteral("bg-color"))));
+        const QString pos = option(QStringLiteral("overlay-pos"));
+        const int w = image.width();
+        const int h = image.height();
+        QPoint at(-1, -1);
+        bool known = true;
+        if (pos == QLatin1String("UL"))
+            at = QPoint(0, 0);
+        else if (pos == QLatin1String("U"))
+            at = QPoint((W - w) / 2, 0);
+        else if (pos == QLatin1String("UR"))
+            at = QPoint(W - w, 0);
+        else if (pos == QLatin1String("LL"))
+            at = QPoint(0, H - h);
+        else if (pos == QLatin1String("L"))
+            at = QPoint((W - w) / 2, H - h);
+        else if (pos == QLatin1String("LR"))
+            at = QPoint(W - w, H - h);
+        else
+            known = false;
+        if (!known)
+            return; // plain colour background
+        QPainter painter(&background);
+        painter.drawPixmap(at, image);
+    } else {
+        background.fill(m_workspace->palette().color(QPalette::Dark));
+        QPainter painter(&background);
+        painter.drawPixmap(0, 0, image);
+    }
+    m_workspace->setBackground(background);
+}
+
+void SV_QtViewer::initView() {
+    if (m_mdiMode) {
+        m_mainFrame = new QWidget;
+        const bool titlebar = option(QStringLiteral("view-options")) == QLatin1String("titlebar");
+        QMdiSubWindow* frame = m_workspace->addSubWindow(
+            m_mainFrame, titlebar ? Qt::SubWindow : (Qt::SubWindow | Qt::FramelessWindowHint));
+        frame->setObjectName(QStringLiteral("wizard frame window"));
+        frame->setWindowTitle(QString::fromLatin1(kMainCaption));
+        m_mainFrame->setMaximumSize(m_desktopWidth - 10, m_desktopHeight - 40);
+    } else {
+        m_mainFrame = new QWidget(m_mainWindow);
+        m_mainWindow->setCentralWidget(m_mainFrame);
+    }
+    m_mainFrame->setObjectName(QStringLiteral("main frame"));
+
+    m_mainLayout = new QVBoxLayout(m_mainFrame);
+    m_mainLayout->setContentsMargins(5, 5, 5, 5);
+    m_mainLayout->setSpacing(5);
+
+    const SV_InstallInfo& info = m_engine->installInfo();
+
+    m_headerGrid = new QGridLayout;
+    m_headerGrid->setColumnStretch(1, 4);
+    m_headerGrid->setSpacing(10);
+    m_mainLayout->addLayout(m_headerGrid);
+    if (!info.authorIcon.isEmpty()) {
+        const QString path = QDir(m_engine->resourceDir()).filePath(info.authorIcon);
+        if (QFile::exists(path)) {
+            m_authorIconLabel = new QLabel(m_mainFrame);
+            m_authorIconLabel->setObjectName(QStringLiteral("author icon"));
+            m_authorIconLabel->setPixmap(QPixmap(path));
+            m_headerGrid->addWidget(m_authorIconLabel, 0, 0, Qt::AlignLeft | Qt::AlignVCenter);
+        }
+    }
+    m_titleLabel = new QLabel(m_mainFrame);
+    m_titleLabel->setObjectName(QStringLiteral("title"));
+    m_titleLabel->setFrameStyle(QFrame::NoFrame | QFrame::Sunken);
+    m_titleLabel->setAlignment(Qt::AlignVCenter);
+    m_headerGrid->addWidget(m_titleLabel, 0, 1, Qt::AlignVCenter);
+
+    m_upperSeparator = new QFrame(m_mainFrame);
+    m_upperSeparator->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    m_upperSeparator->setFixedHeight(12);
+    m_mainLayout->addWidget(m_upperSeparator);
+
+    m_bodyGrid = new QGridLayout;
+    m_bodyGrid->setSpacing(5);
+    m_bodyGrid->setColumnStretch(1, 10);
+    m_mainLayout->addLayout(m_bodyGrid, 10);
+    if (!info.appIcon.isEmpty()) {
+        const QString path = m_engine->resource(info.appIcon);
+        if (QFile::exists(path)) {
+            m_appIconLabel = new QLabel(m_mainFrame);
+            m_appIconLabel->setObjectName(QStringLiteral("application icon"));
+            m_appIconLabel->setPixmap(QPixmap(path));
+            m_bodyGrid->addWidget(m_appIconLabel, 0, 0, Qt::AlignTop | Qt::AlignHCenter);
+        }
+    }
+    m_stageStack = new QStackedWidget(m_mainFrame);
+    m_stageStack->setObjectName(QStringLiteral("stage stack"));
+    m_bodyGrid->addWidget(m_stageStack, 0, 1);
+
+    m_lowerSeparator = new QFrame(m_mainFrame);
+    m_lowerSeparator->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    m_lowerSeparator->setFixedHeight(12);
+    m_mainLayout->addWidget(m_lowerSeparator);
+
+    m_buttonRow = new QHBoxLayout;
+    m_buttonRow->setSpacing(10);
+    m_mainLayout->addLayout(m_buttonRow);
+    m_cancelButton = new QPushButton(m_cancelText, m_mainFrame);
+    m_backButton = new QPushButton(m_backText, m_mainFrame);
+    m_nextButton = new QPushButton(m_nextText, m_mainFrame);
+    m_doneButton = new QPushButton(m_doneText, m_mainFrame);
+    m_cancelButton->setObjectName(QStringLiteral("cancel"));
+    m_backButton->setObjectName(QStringLiteral("back"));
+    m_nextButton->setObjectName(QStringLiteral("next"));
+    m_doneButton->setObjectName(QStringLiteral("done"));
+    connect(m_cancelButton, &QPushButton::clicked, this, &SV_QtViewer::slot_cancel);
+    connect(m_backButton, &QPushButton::clicked, this, &SV_QtViewer::slot_back);
+    connect(m_nextButton, &QPushButton::clicked, this, &SV_QtViewer::slot_next);
+    connect(m_doneButton, &QPushButton::clicked, this, &SV_QtViewer::slot_done);
+    m_buttonRow->addWidget(m_cancelButton);
+    m_buttonRow->addStretch(5);
+    m_buttonRow->addWidget(m_backButton);
+    m_buttonRow->addWidget(m_nextButton);
+    m_buttonRow->addWidget(m_doneButton);
+}
+
+void SV_QtViewer::initStageList(SV_Stage* first) {
+    QString location = option(QStringLiteral("description-location"), QStringLiteral("top"));
+    if (location != QLatin1String("top") && location != QLatin1String("left") &&
+        location != QLatin1String("right"))
+        location = QStringLiteral("top");
+    for (SV_Stage* stage = first; stage; stage = stage->nextSibling()) {
+        auto* widget = new SV_QtStageWidget(stage, location, m_mainFrame, nullptr);
+        m_stageWidgets.insert(stage->ID(), widget);
+        m_stageStack->addWidget(widget);
+        if (stage->firstChild())
+            initStageList(stage->firstChild());
+    }
+}
+
+// ---- showing windows -------------------------------------------------------------------
+
+void SV_QtViewer::showMainwidget() {
+    const QString size = option(QStringLiteral("size"));
+    if (m_mdiMode) {
+        if (size == QLatin1String("maximized"))
+            m_mainWindow->showMaximized();
+        else if (size.isNull() || size == QLatin1String("full-screen"))
+            m_mainWindow->showFullScreen();
+        else
+            qFatal("%s", qUtf8Printable(QStringLiteral("Invalid size: %1 for mdi mode").arg(size)));
+        return;
+    }
+    if (size == QLatin1String("full-screen")) {
+        m_mainWindow->showFullScreen();
+    } else if (size == QLatin1String("maximized")) {
+        if (desktopTooSmall())
+            m_mainWindow->showFullScreen();
+        else
+            m_mainWindow->showMaximized();
+    } else if (size.isNull() || size == QLatin1String("half-screen")) {
+        if (desktopTooSmall()) {
+            m_mainWindow->showFullScreen();
+        } else {
+            m_mainWindow->setMinimumSize(m_desktopWidth / 2, m_desktopHeight / 2);
+            showCenteredWidget(m_mainWindow);
+        }
+    } else {
+        qFatal("%s", qUtf8Printable(QStringLiteral("Invalid size: %1 for sdi mode").arg(size)));
+    }
+}
+
+QWidget* SV_QtViewer::frameOf(QWidget* widget) const {
+    QWidget* parent = widget->parentWidget();
+    return qobject_cast<QMdiSubWindow*>(parent) ? parent : widget;
+}
+
+void SV_QtViewer::showCenteredWidget(QWidget* widget) {
+    if (m_mdiMode && m_workspace) {
+        qDebug("showCenteredWidget in mdi mode");
+        const int W = m_workspace->width();
+        const int H = m_workspace->height();
+        widget->adjustSize();
+        widget->show();
+        QWidget* frame = frameOf(widget);
+        if (frame != widget)
+            frame->adjustSize();
+        int fw = frame->width();
+        int fh = frame->height();
+        qDebug("%s", qUtf8Printable(
+                         QStringLiteral("current width = %1, current height = %2").arg(fw).arg(fh)));
+        // At least 4:3: the frame window grows in the direction that is short.
+        if (fw * 3 / 4 > fh) {
+            qDebug("%s", qUtf8Printable(QStringLiteral("resizing old height: %1 to new height %2")
+                                            .arg(fh)
+                                            .arg(fw * 3 / 4)));
+            fh = fw * 3 / 4;
+            frame->resize(fw, fh);
+        } else if (fh * 4 / 3 > fw) {
+            qDebug("%s", qUtf8Printable(QStringLiteral("resizing old width: %1 to new width %2")
+                                            .arg(fw)
+                                            .arg(fh * 4 / 3)));
+            fw = fh * 4 / 3;
+            frame->resize(fw, fh);
+        }
+        frame->move((W - fw) / 2, (H - fh) / 2);
+        return;
+    }
+    qDebug("showCenteredWidget in non-mdi mode");
+    widget->adjustSize();
+    widget->move((m_desktopWidth - widget->width()) / 2, (m_desktopHeight - widget->height()) / 2);
+    widget->show();
+}
+
+// ---- navigation ------------------------------------------------------------------------
+
+SV_Stage* SV_QtViewer::firstShownStage() const {
+    SV_Stage* first = m_engine->firstStage();
+    if (!first)
+        return nullptr;
+    return first->isValid() ? first : first->getNextValidStage();
+}
+
+QPushButton* SV_QtViewer::forwardButton() const {
+    return m_nextButton->isHidden() ? m_doneButton : m_nextButton;
+}
+
+void SV_QtViewer::slot_next() {
+    if (!m_engine || !m_stageStack)
+        return;
+    if (m_currentStageWidget) {
+        SV_Stage* next = m_currentStageWidget->stage()->getNextValidStage();
+        if (next)
+            showStage(next->ID());
+        return;
+    }
+    if (SV_Stage* first = firstShownStage())
+        showStage(first->ID());
+}
+
+void SV_QtViewer::slot_back() {
+    if (!m_engine || !m_stageStack)
+        return;
+    SV_Stage* target = nullptr;
+    if (m_currentStageWidget)
+        target = m_currentStageWidget->stage()->getPrevValidStage();
+    if (!target)
+        target = m_engine->firstStage();
+    if (target)
+        showStage(target->ID());
+}
+
+void SV_QtViewer::slot_cancel() {
+    m_engine->cancelInstall();
+}
+
+void SV_QtViewer::slot_done() {
+    if (m_finishing)
+        return;
+    m_finishing = true;
+    m_doneButton->setEnabled(false);
+    m_engine->finishInstall();
+}
+
+void SV_QtViewer::showStage(const QString& id) {
+    SV_QtStageWidget* widget = m_stageWidgets.value(id);
+    if (!widget)
+        return;
+
+    if (m_currentStageWidget) {
+        SV_Stage* old = m_currentStageWidget->stage();
+        old->finish();
+        disconnect(old, &SV_Stage::sig_stageActionsDone, this, &SV_QtViewer::slot_checkCurrStage);
+        disconnect(old, &SV_Stage::sig_stageDataValid, this, &SV_QtViewer::slot_checkCurrStage);
+        disconnect(old, &SV_Stage::sig_stageDataInvalid, this, &SV_QtViewer::slot_checkCurrStage);
+        disconnect(old, &SV_Stage::sig_initializationDone, this,
+                   &SV_QtViewer::slot_checkCurrStage);
+    }
+
+    SV_Stage* stage = widget->stage();
+    connect(stage, &SV_Stage::sig_stageActionsDone, this, &SV_QtViewer::slot_checkCurrStage);
+    connect(stage, &SV_Stage::sig_stageDataValid, this, &SV_QtViewer::slot_checkCurrStage);
+    connect(stage, &SV_Stage::sig_stageDataInvalid, this, &SV_QtViewer::slot_checkCurrStage);
+    connect(stage, &SV_Stage::sig_initializationDone, this, &SV_QtViewer::slot_checkCurrStage);
+
+    const QString cancelText = stage->controlText(QStringLiteral("cancel"));
+    m_cancelButton->setText(cancelText.isNull() ? m_cancelText : cancelText);
+    m_cancelButton->setVisible(stage->controlVisible(QStringLiteral("cancel")));
+    const QString backText = stage->controlText(QStringLiteral("back"));
+    m_backButton->setText(backText.isNull() ? m_backText : backText);
+    m_backButton->setVisible(stage->controlVisible(QStringLiteral("back")));
+
+    if (stage->controlVisible(QStringLiteral("finish"))) {
+        m_nextButton->hide();
+        const QString finishText = stage->controlText(QStringLiteral("finish"));
+        m_doneButton->setText(finishText.isNull() ? m_doneText : finishText);
+        m_doneButton->setEnabled(false);
+        m_doneButton->show();
+    } else {
+        m_doneButton->hide();
+        const QString nextText = stage->controlText(QStringLiteral("next"));
+        m_nextButton->setText(nextText.isNull() ? m_nextText : nextText);
+        m_nextButton->setEnabled(false);
+        m_nextButton->setVisible(stage->controlVisible(QStringLiteral("next")));
+    }
+
+    m_titleLabel->setText(QStringLiteral("<h3>") + stage->text() + QStringLiteral("</h3>"));
+
+    m_currentStageWidget = widget;
+    m_stageStack->setCurrentWidget(widget);
+    stage->init();
+
+    QPushButton* forward = forwardButton();
+    if (QWidget* last = widget->lastFocusWidget())
+        QWidget::setTabOrder(last, forward);
+    QWidget::setTabOrder(forward, m_backButton);
+    QWidget::setTabOrder(m_backButton, m_cancelButton);
+    if (QWidget* first = widget->firstFocusWidget())
+        first->setFocus(Qt::TabFocusReason);
+    else
+        forward->setFocus(Qt::TabFocusReason);
+
+    if (m_stageShownHook)
+        m_stageShownHook(id);
+}
+
+void SV_QtViewer::slot_checkCurrStage() {
+    if (!m_currentStageWidget)
+        return;
+    SV_Stage* stage = m_currentStageWidget->stage();
+    const bool finish = stage->controlVisible(QStringLiteral("finish"));
+    if (finish && m_finishing)
+        return;
+    if (finish)
+        setFinishEnabled(stage->canContinue());
+    else
+        setNextEnabled(stage->canContinue());
+}
+
+void SV_QtViewer::setNextEnabled(bool enabled) {
+    m_nextButton->setEnabled(enabled);
+}
+
+void SV_QtViewer::setFinishEnabled(bool enabled) {
+    m_doneButton->setEnabled(enabled);
+}
+
+// ---- services --------------------------------------------------------------------------
+
+QString SV_QtViewer::getYesNo(const QString& question) {
+    QMessageBox box(QMessageBox::Information, QString(), question, QMessageBox::NoButton,
+                    m_mainFrame);
+    QPushButton* yes = box.addButton(tr("&Yes"), QMessageBox::YesRole);
+    box.addButton(tr("&No"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes ? QStringLiteral("yes") : QStringLiteral("no");
+}
+
+void SV_QtViewer::showPrompt(const QString& message) {
+    QMessageBox::information(m_mainFrame, QString(), message);
+}
+
+void SV_QtViewer::showLog() {
+    if (m_mdiMode && m_workspace) {
+        if (!m_logViewer) {
+            m_logViewer = new SV_QtLogViewer(m_workspace, "log viewer");
+            m_workspace->addSubWindow(m_logViewer);
+        }
+        m_logViewer->show();
+        QWidget* frame = frameOf(m_logViewer);
+        const int W = m_workspace->width();
+        const int H = m_workspace->height();
+        frame->resize(W / 2, H / 2);
+        frame->move(W / 2, H / 2);
+        frame->show();
+        frame->raise();
+        return;
+    }
+    if (!m_logViewer)
+        m_logViewer = new SV_QtLogViewer(nullptr, "log viewer");
+    showCenteredWidget(m_logViewer);
+    m_logViewer->raise();
+}
+
+// Closing the main window through the window manager is a Cancel: it asks first.
+bool SV_QtViewer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_mainWindow && event->type() == QEvent::Close) {
+        event->ignore();
+        m_engine->cancelInstall();
+        return true;
+    }
+    return SV_Viewer::eventFilter(watched, event);
+}
