@@ -34,6 +34,9 @@ signals:
     void sig_actionDone();
     void sig_progress(int steps);
     void sig_error(const QString& message);
+    // A line of text the action reports while it runs (a command's output, say), without
+    // its line end; an action sequence passes its actions' lines on.
+    void sig_text(const QString& text);
 
 protected:
     bool m_done = false;

@@ -57,6 +57,7 @@ void SV_ActionProcessor::slot_actionDone() {
         disconnect(finished, &SV_Action::sig_progress, this,
                    &SV_ActionProcessor::slot_actionProgress);
         disconnect(finished, &SV_Action::sig_error, this, &SV_ActionProcessor::slot_actionError);
+        disconnect(finished, &SV_Action::sig_text, this, &SV_ActionProcessor::sig_actionText);
         if (m_forward)
             emit sig_actionDone(finished);
     }
@@ -76,6 +77,8 @@ void SV_ActionProcessor::slot_actionDone() {
     connect(next, &SV_Action::sig_progress, this, &SV_ActionProcessor::slot_actionProgress,
             Qt::UniqueConnection);
     connect(next, &SV_Action::sig_error, this, &SV_ActionProcessor::slot_actionError,
+            Qt::UniqueConnection);
+    connect(next, &SV_Action::sig_text, this, &SV_ActionProcessor::sig_actionText,
             Qt::UniqueConnection);
     m_currentTotal = next->totalSteps();
     next->slot_start();
@@ -100,6 +103,8 @@ SV_ActionProcessorAction::SV_ActionProcessorAction(QObject* parent)
             &SV_ActionProcessorAction::slot_actionProgress);
     connect(m_processor, &SV_ActionProcessor::sig_actionError, this,
             &SV_ActionProcessorAction::slot_actionError);
+    // The lines of the actions in the list are the sequence's own.
+    connect(m_processor, &SV_ActionProcessor::sig_actionText, this, &SV_Action::sig_text);
 }
 
 void SV_ActionProcessorAction::addAction(SV_Action* action) {

@@ -32,6 +32,8 @@ signals:
     void sig_actionsDone();
     void sig_actionDone(SV_Action* action);
     void sig_actionError(const QString& message);
+    // The text lines of the running action (SV_Action::sig_text), passed on.
+    void sig_actionText(const QString& text);
 
 private:
     QList<SV_Action*> m_actions;

@@ -139,6 +139,8 @@ void SV_ProcessAction::slot_start() {
     m_stderr.clear();
     m_stdoutDecoder.resetState();
     m_stderrDecoder.resetState();
+    m_pendingStdout.clear();
+    m_pendingStderr.clear();
 
     if (m_child->start(SV_ChildProcess::NotifyOnExit, SV_ChildProcess::AllOutput)) {
         if (option(QStringLiteral("detach")) == QLatin1String("true")) {
@@ -180,11 +182,15 @@ void SV_ProcessAction::slot_procDone() {
 }
 
 void SV_ProcessAction::slot_readStdout(SV_ChildProcess*, const QByteArray& chunk) {
-    m_stdout += m_stdoutDecoder.decode(chunk);
+    const QString text = m_stdoutDecoder.decode(chunk);
+    m_stdout += text;
+    emitLines(m_pendingStdout, text);
 }
 
 void SV_ProcessAction::slot_readStderr(SV_ChildProcess*, const QByteArray& chunk) {
-    m_stderr += m_stderrDecoder.decode(chunk);
+    const QString text = m_stderrDecoder.decode(chunk);
+    m_stderr += text;
+    emitLines(m_pendingStderr, text);
 }
 
 void SV_ProcessAction::slot_procDone(SV_ChildProcess*) {
@@ -200,6 +206,7 @@ void SV_ProcessAction::slot_progress() {
 }
 
 void SV_ProcessAction::process_procDone() {
+    flushLines();
     stopProgress();
     removeTempFiles();
     checkErrors();
@@ -237,4 +244,26 @@ void SV_ProcessAction::removeTempFiles() {
     for (const QString& file : std::as_const(m_tempFiles))
         QFile::remove(file);
     m_tempFiles.clear();
+}
+
+void SV_ProcessAction::emitLines(QString& pending, const QString& text) {
+    pending += text;
+    qsizetype start = 0;
+    for (qsizetype end = pending.indexOf(QLatin1Char('\n')); end >= 0;
+         end = pending.indexOf(QLatin1Char('\n'), start)) {
+        qsizetype length = end - start;
+        if (length > 0 && pending.at(end - 1) == QLatin1Char('\r'))
+            --length;
+        emit sig_text(pending.mid(start, length));
+        start = end + 1;
+    }
+    pending.remove(0, start);
+}
+
+void SV_ProcessAction::flushLines() {
+    for (QString* pending : {&m_pendingStdout, &m_pendingStderr}) {
+        if (!pending->isEmpty())
+            emit sig_text(*pending);
+        pending->clear();
+    }
 }

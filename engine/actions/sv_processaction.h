@@ -65,9 +65,15 @@ protected:
 private:
     void stopProgress();
     void removeTempFiles();
+    // Appends decoded output to pending and emits sig_text for each complete line in it.
+    void emitLines(QString& pending, const QString& text);
+    // Emits what is left of an unfinished last line.
+    void flushLines();
 
     QStringDecoder m_stdoutDecoder;
     QStringDecoder m_stderrDecoder;
+    QString m_pendingStdout;
+    QString m_pendingStderr;
 };
 
 #endif

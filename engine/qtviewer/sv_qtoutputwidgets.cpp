@@ -1,0 +1,281 @@
+#include "sv_qtoutputwidgets.h"
+
+#include "sv_action.h"
+#include "sv_actionprocessor.h"
+#include "sv_engine.h"
+#include "sv_installsequenceaction.h"
+#include "sv_uielement.h"
+#include "sv_variable.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTextBrowser>
+
+namespace {
+constexpr int C = SV_QtUIWidgetProvider::GridColumns;
+}
+
+// ---- label output ----
+
+void SV_QtLabelOutput::create() {
+    if (!m_parentWidget || !m_grid || !m_element)
+        return;
+    m_label = new QLabel(m_element->text(), m_parentWidget);
+    m_label->setWordWrap(true);
+    m_label->setAlignment(Qt::AlignCenter);
+    m_label->setMargin(15);
+    m_grid->addWidget(m_label, m_row, 0, 1, C);
+}
+
+void SV_QtLabelOutput::showWidgets() {
+    if (!m_label)
+        return;
+    m_label->setText(m_element->text());
+    m_label->show();
+}
+
+void SV_QtLabelOutput::hideWidgets() {
+    if (m_label)
+        m_label->hide();
+}
+
+// ---- variable output ----
+
+SV_QtVariableOutput::SV_QtVariableOutput(SV_UIVariableOutput* element, QGridLayout* grid,
+                                         QWidget* parentWidget, QObject* owner, const char* name)
+    : SV_QtOutputWidgetProvider(element, grid, parentWidget, owner, name), m_output(element) {}
+
+void SV_QtVariableOutput::create() {
+    if (!m_parentWidget || !m_grid || !m_output || !m_output->variable())
+        return;
+    SV_Variable* variable = m_output->variable();
+    connect(variable, &SV_Variable::sig_valuechanged, this,
+            &SV_QtVariableOutput::slot_value_changed);
+    QString text = m_output->text();
+    if (text.isNull())
+        text = variable->text() + QLatin1Char(':');
+    m_label = new QLabel(text, m_parentWidget);
+    m_value = new QLineEdit(m_parentWidget);
+    m_value->setReadOnly(true);
+    m_grid->addWidget(m_label, m_row, 0);
+    m_grid->addWidget(m_value, m_row, 1);
+    slot_value_changed();
+}
+
+void SV_QtVariableOutput::slot_value_changed() {
+    if (m_value && m_output && m_output->variable())
+        m_value->setText(m_output->variable()->value());
+}
+
+void SV_QtVariableOutput::showWidgets() {
+    if (m_label)
+        m_label->show();
+    if (m_value)
+        m_value->show();
+}
+
+void SV_QtVariableOutput::hideWidgets() {
+    if (m_label)
+        m_label->hide();
+    if (m_value)
+        m_value->hide();
+}
+
+// ---- action launcher ----
+
+SV_QtActionLauncher::SV_QtActionLauncher(SV_UIActionLauncher* element, QGridLayout* grid,
+                                         QWidget* parentWidget, QObject* owner, const char* name)
+    : SV_QtOutputWidgetProvider(element, grid, parentWidget, owner, name), m_launcher(element) {}
+
+void SV_QtActionLauncher::create() {
+    if (!m_parentWidget || !m_grid || !m_launcher || !m_launcher->action())
+        return;
+    m_button = new QPushButton(m_launcher->text(), m_parentWidget);
+    connect(m_button, &QPushButton::clicked, this, &SV_QtActionLauncher::slot_launch);
+    m_grid->addWidget(m_button, m_row, 0, 1, C, Qt::AlignCenter);
+}
+
+void SV_QtActionLauncher::slot_launch() {
+    if (m_launcher)
+        m_launcher->launchAction();
+}
+
+void SV_QtActionLauncher::showWidgets() {
+    if (m_button)
+        m_button->show();
+}
+
+void SV_QtActionLauncher::hideWidgets() {
+    if (m_button)
+        m_button->hide();
+}
+
+// ---- progress output ----
+
+SV_QtProgressOutput::SV_QtProgressOutput(SV_UIActionSequence* element, QGridLayout* grid,
+                                         QWidget* parentWidget, QObject* owner, const char* name)
+    : SV_QtOutputWidgetProvider(element, grid, parentWidget, owner, name), m_sequence(element) {}
+
+void SV_QtProgressOutput::create() {
+    if (!m_parentWidget || !m_grid || !m_sequence || !m_sequence->action())
+        return;
+    m_label = new QLabel(m_sequence->text(), m_parentWidget);
+    m_bar = new QProgressBar(m_parentWidget);
+    connect(m_sequence->action(), &SV_Action::sig_progress, m_bar, &QProgressBar::setValue);
+    m_grid->addWidget(m_label, m_row, 0, 1, C, Qt::AlignLeft | Qt::AlignVCenter);
+    m_grid->addWidget(m_bar, m_row + 1, 0, 1, C);
+}
+
+void SV_QtProgressOutput::showWidgets() {
+    if (m_label)
+        m_label->show();
+    if (!m_bar)
+        return;
+    if (SV_Action* action = m_sequence->action()) {
+        m_bar->setMaximum(action->totalSteps());
+        m_bar->setValue(action->currSteps());
+    }
+    m_bar->show();
+}
+
+void SV_QtProgressOutput::hideWidgets() {
+    if (m_label)
+        m_label->hide();
+    if (m_bar)
+        m_bar->hide();
+}
+
+// ---- text output ----
+
+SV_QtTextOutput::SV_QtTextOutput(SV_UIActionSequence* element, QGridLayout* grid,
+                                 QWidget* parentWidget, QObject* owner, const char* name)
+    : SV_QtOutputWidgetProvider(element, grid, parentWidget, owner, name), m_sequence(element) {}
+
+void SV_QtTextOutput::create() {
+    if (!m_parentWidget || !m_grid || !m_sequence || !m_sequence->action())
+        return;
+    connect(m_sequence->action(), &SV_Action::sig_text, this, &SV_QtTextOutput::slot_newtext);
+    m_text = new QTextBrowser(m_parentWidget);
+    m_text->setReadOnly(true);
+    m_grid->addWidget(m_text, m_row, 0, 1, C);
+}
+
+void SV_QtTextOutput::slot_newtext(const QString& text) {
+    // Command output is plain text: markup in it is shown, not interpreted.
+    if (m_text)
+        m_text->append(text.toHtmlEscaped());
+}
+
+void SV_QtTextOutput::showWidgets() {
+    if (m_text)
+        m_text->show();
+}
+
+void SV_QtTextOutput::hideWidgets() {
+    if (m_text)
+        m_text->hide();
+}
+
+// ---- install monitor ----
+
+SV_QtInstallOutput::SV_QtInstallOutput(SV_UIInstallSequence* element, QGridLayout* grid,
+                                       QWidget* parentWidget, QObject* owner, const char* name)
+    : SV_QtOutputWidgetProvider(element, grid, parentWidget, owner, name), m_install(element) {}
+
+void SV_QtInstallOutput::create() {
+    if (!m_parentWidget || !m_grid || !m_install || !m_install->action())
+        return;
+    SV_InstallSequenceAction* action = m_install->action();
+    connect(action, &SV_InstallSequenceAction::sig_new_subjob, this,
+            &SV_QtInstallOutput::slot_new_subjob);
+    connect(action, &SV_Action::sig_actionDone, this, &SV_QtInstallOutput::slot_installDone);
+
+    QString title = m_install->text();
+    if (title.isNull())
+        title = tr("Installation Progress");
+    m_titleLabel = new QLabel(title, m_parentWidget);
+    m_titleLabel->setWordWrap(true);
+    m_titleLabel->setAlignment(Qt::AlignCenter);
+    m_overallBar = new QProgressBar(m_parentWidget);
+    connect(action, &SV_Action::sig_progress, m_overallBar, &QProgressBar::setValue);
+    m_subJobLabel = new QLabel(m_parentWidget);
+    m_subJobLabel->setWordWrap(true);
+    m_subJobLabel->setAlignment(Qt::AlignCenter);
+    m_subJobBar = new QProgressBar(m_parentWidget);
+    m_resultLabel = new QLabel(m_parentWidget);
+    m_resultLabel->setWordWrap(true);
+    m_resultLabel->setAlignment(Qt::AlignCenter);
+    m_logButton = new QPushButton(tr("Show Log"), m_parentWidget);
+    m_logButton->setEnabled(false);
+    connect(m_logButton, &QPushButton::clicked, this, &SV_QtInstallOutput::slot_showLog);
+
+    m_grid->addWidget(m_titleLabel, m_row, 0, 1, C);
+    m_grid->addWidget(m_overallBar, m_row + 1, 0, 1, C);
+    m_grid->setRowStretch(m_row + 2, 1);
+    m_grid->addWidget(m_subJobLabel, m_row + 3, 0, 1, C);
+    m_grid->addWidget(m_subJobBar, m_row + 4, 0, 1, C);
+    m_grid->addWidget(m_resultLabel, m_row + 5, 0, 1, C);
+    m_grid->setRowStretch(m_row + 5, 2);
+    m_grid->addWidget(m_logButton, m_row + 6, C - 1, Qt::AlignRight);
+}
+
+void SV_QtInstallOutput::showWidgets() {
+    if (!m_titleLabel)
+        return;
+    m_titleLabel->show();
+    if (SV_InstallSequenceAction* action = m_install->action()) {
+        // Total first: a progress above the old total would be refused.
+        m_overallBar->setMaximum(action->totalSteps());
+        m_overallBar->setValue(action->currSteps());
+    }
+    m_overallBar->show();
+    m_subJobLabel->show();
+    m_subJobBar->show();
+    m_logButton->setEnabled(false);
+    m_logButton->show();
+    m_resultLabel->clear();
+    m_resultLabel->show();
+}
+
+void SV_QtInstallOutput::hideWidgets() {
+    for (QWidget* w : {static_cast<QWidget*>(m_titleLabel), static_cast<QWidget*>(m_overallBar),
+                       static_cast<QWidget*>(m_subJobLabel), static_cast<QWidget*>(m_subJobBar),
+                       static_cast<QWidget*>(m_resultLabel), static_cast<QWidget*>(m_logButton)})
+        if (w)
+            w->hide();
+}
+
+void SV_QtInstallOutput::slot_new_subjob(const QString& title, SV_Action* action) {
+    if (!m_subJobBar)
+        return;
+    if (m_subJob)
+        disconnect(m_subJob, &SV_Action::sig_progress, m_subJobBar, &QProgressBar::setValue);
+    m_subJob = action;
+    m_subJobLabel->setText(title);
+    if (!action)
+        return;
+    m_subJobBar->setMaximum(action->totalSteps());
+    m_subJobBar->setValue(action->currSteps());
+    connect(action, &SV_Action::sig_progress, m_subJobBar, &QProgressBar::setValue);
+}
+
+void SV_QtInstallOutput::slot_installDone() {
+    if (!m_resultLabel)
+        return;
+    m_subJobLabel->hide();
+    m_subJobBar->hide();
+    m_logButton->setEnabled(true);
+    if (m_install->action()->successful())
+        m_resultLabel->setText(tr("The Installation appears to have successfully completed."));
+    else
+        m_resultLabel->setText(
+            tr("An error occured during installation, please view the Log for details"));
+    m_resultLabel->repaint();
+}
+
+void SV_QtInstallOutput::slot_showLog() {
+    SV_Engine::engine()->showLog();
+}
