@@ -1,9 +1,11 @@
 #include "msgtool.h"
 
+#include <strings.h>
 #include <syslog.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -91,13 +93,86 @@ void fail_line(const std::string& line) {
 }
 
 void finish() {
+    check_output();
+    exit(0);
+}
+
+void check_output() {
     if (fflush(stdout) != 0 || ferror(stdout)) {
         const int err = errno;
         fprintf(stderr, "ERROR:256:%s:Cannot write standard output: %s\n", g_tool.name,
                 strerror(err));
         exit(1);
     }
-    exit(0);
+}
+
+void output_init() {
+    signal(SIGPIPE, SIG_IGN);
+}
+
+void append_value(std::string& out, const char* data, size_t len) {
+    const char* end = data + strnlen(data, len);
+    const char* p = data;
+    while (p < end) {
+        const char* q = p;
+        while (q < end && *q != '\n' && *q != '\r')
+            ++q;
+        out.append(p, static_cast<size_t>(q - p));
+        if (q == end)
+            break;
+        out += '\\';
+        out += *q;
+        p = q + 1;
+    }
+}
+
+const char* dn_member(const char* dn, size_t len, const char* attr, std::string& value,
+                      int& ncomponents, std::string* domain) {
+    ncomponents = 0;
+    berval text = {static_cast<ber_len_t>(len), const_cast<char*>(dn)};
+    LDAPDN parsed = nullptr;
+    if (ldap_bv2dn(&text, &parsed, LDAP_DN_FORMAT_LDAPV3) != LDAP_SUCCESS || !parsed ||
+        !parsed[0]) {
+        if (parsed)
+            ldap_dnfree(parsed);
+        return attr;
+    }
+    auto attr_is = [](const LDAPAVA* ava, const char* name) {
+        return ava->la_attr.bv_len == strlen(name) &&
+               strncasecmp(ava->la_attr.bv_val, name, ava->la_attr.bv_len) == 0;
+    };
+    while (parsed[ncomponents])
+        ++ncomponents;
+    const char* missing = nullptr;
+    if (!attr_is(parsed[0][0], attr)) {
+        missing = attr;
+    } else {
+        const berval& first = parsed[0][0]->la_value;
+        value.assign(first.bv_val, first.bv_len);
+        if (domain) {
+            // The container (ou=MSG Users, ou=MSG Groups) is looked for after the entry's own
+            // name, so that a group named MSG-team still finds its domain.
+            int i = 1;
+            auto holds_msg = [](const berval& v) {
+                return memmem(v.bv_val, v.bv_len, "MSG", 3) != nullptr;
+            };
+            while (parsed[i] && !holds_msg(parsed[i][0]->la_value))
+                ++i;
+            if (!parsed[i]) {
+                missing = "MSG";
+            } else {
+                ++i;
+                while (parsed[i] && !attr_is(parsed[i][0], "ou"))
+                    ++i;
+                if (!parsed[i])
+                    missing = "ou";
+                else
+                    domain->assign(parsed[i][0]->la_value.bv_val, parsed[i][0]->la_value.bv_len);
+            }
+        }
+    }
+    ldap_dnfree(parsed);
+    return missing;
 }
 
 void usage() {

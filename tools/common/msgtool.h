@@ -82,6 +82,29 @@ void report(const std::string& text);
 // and status 1, so that a full disk or a closed pipe is not reported as success).
 [[noreturn]] void finish();
 
+// Ends the tool like finish() does when standard output could not be written; a tool that
+// prints as it goes calls it after each block, so a closed pipe or a full disk stops the
+// run at once. Tools that print much ignore SIGPIPE (output_init) and learn of a closed pipe
+// through the failed write.
+void check_output();
+void output_init();
+
+// Appends a directory value to an output line: a backslash goes before each newline and
+// each carriage return, so that no value can begin a line of its own (a reader joins a line
+// ending in a backslash with the next one). The value ends at its first NUL byte; its other
+// bytes are unchanged.
+void append_value(std::string& out, const char* data, size_t len);
+
+// A member or owner DN, parsed as a DN (escaped values such as cn=a\, b resolve; attribute
+// names compared case-insensitively). dn_member reads the first component, which must be
+// attr (first value of a multi-valued RDN), into value and the number of components into
+// ncomponents. With domain, it also reads the domain of the entry: the value of the first ou
+// after the component whose value holds "MSG" (cn=staff,ou=MSG Groups,ou=D,suffix gives D).
+// Returns nullptr, or the name of what is missing for "%s not found in dn: %s": attr (also
+// when dn is no DN at all), "MSG" or "ou".
+const char* dn_member(const char* dn, size_t len, const char* attr, std::string& value,
+                      int& ncomponents, std::string* domain = nullptr);
+
 void parse_conf();
 void do_getpass();
 void do_bind();
