@@ -14,6 +14,8 @@ packages=(
   dovecot-sieve dovecot-core
   # Outlook add-in: cross compilers, IDL files, wine to run the tests
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev wine wine64
+  # vantor actions and their tests: rpm and rpmbuild, ps, chattr
+  rpm procps e2fsprogs
   # benchmarks and demo
   gettext-base time xvfb xauth
 )

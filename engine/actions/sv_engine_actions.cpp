@@ -1,13 +1,18 @@
 // The engine's action factory and the readers of the actions, pre-install and
 // post-install sections.
 #include "sv_actionprocessor.h"
+#include "sv_checkjavaaction.h"
+#include "sv_checkprocessaction.h"
 #include "sv_engine.h"
+#include "sv_fileeditaction.h"
+#include "sv_fileinstallaction.h"
 #include "sv_genrandompasswordaction.h"
 #include "sv_hostnameaction.h"
 #include "sv_loadenvironmentvaraction.h"
 #include "sv_pauseaction.h"
 #include "sv_processaction.h"
 #include "sv_readfileaction.h"
+#include "sv_rpmaction.h"
 #include "sv_serverconnectaction.h"
 #include "sv_varinitializer.h"
 #include "sv_varmodifier.h"
@@ -20,6 +25,16 @@ SV_Action* SV_Engine::createAction(const QString& type) {
         return new SV_HostnameAction(this);
     if (type == QLatin1String("process"))
         return new SV_ProcessAction(this);
+    if (type == QLatin1String("file-edit"))
+        return new SV_FileEditAction(this);
+    if (type == QLatin1String("file-install"))
+        return new SV_FileInstallAction(this);
+    if (type == QLatin1String("rpm"))
+        return new SV_RPMAction(this);
+    if (type == QLatin1String("check-java"))
+        return new SV_CheckJavaAction(this);
+    if (type == QLatin1String("check-process"))
+        return new SV_CheckProcessAction(this);
     if (type == QLatin1String("pause"))
         return new SV_PauseAction(this);
     if (type == QLatin1String("server-connect"))
