@@ -12,6 +12,8 @@ packages=(
   libldap-dev slapd ldap-utils
   # Sieve compiler used to check generated scripts
   dovecot-sieve dovecot-core
+  # rootgate queues service jobs with at; its tests use setpriv and unshare
+  at util-linux
   # Outlook add-in: cross compilers, IDL files, wine to run the tests
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev wine wine64
   # vantor actions and their tests: rpm and rpmbuild, ps, chattr

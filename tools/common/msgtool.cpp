@@ -233,7 +233,10 @@ void list_free(StrList& list) {
 }
 
 void parse_conf() {
-    const std::string path = tool_path(kMsgConfEnv, kMsgConfPath);
+    parse_conf_file(tool_path(kMsgConfEnv, kMsgConfPath));
+}
+
+void parse_conf_file(const std::string& path) {
     FILE* fp = fopen(path.c_str(), "r");
     if (!fp)
         die(kMsgUnableOpen + path);

@@ -106,6 +106,8 @@ const char* dn_member(const char* dn, size_t len, const char* attr, std::string&
                       int& ncomponents, std::string* domain = nullptr);
 
 void parse_conf();
+// parse_conf on the given file (a tool that fixes the path itself, without the override).
+void parse_conf_file(const std::string& path);
 void do_getpass();
 void do_bind();
 void argcheck(const char* name, const std::string& value);
