@@ -6,6 +6,9 @@
 #   qd_start DIR [LDIF...]   create DIR/slapd.d and DIR/db, bulk-load the LDIF files, start
 #                            slapd; sets QD_PORT, QD_URI, QD_PID and writes DIR/msg.conf
 #   qd_stop                  SIGTERM to the pid, wait until it is gone (then SIGKILL)
+#   qd_use DIR LDIF...       the fixture of a test case: the server with exactly these LDIF
+#                            files loaded; restarted only when it runs with other files or its
+#                            data was changed since (qd_add, qd_modify)
 #   qd_add LDIF              ldapadd as the administrator while the server runs
 #   qd_modify LDIF           ldapmodify as the administrator while the server runs
 # Environment read by qd_start: QD_SIZE_LIMIT (default unlimited).
@@ -19,6 +22,7 @@ QD_ADMIN="cn=admin,dc=quorelle,dc=test"
 QD_PASSWORD="secret"
 QD_SCHEMA_DIR=${QD_SCHEMA_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../schema" && pwd)}
 QD_PID=""
+QD_LOADED=""
 
 qd_config() {
     local dir=$1 limit=${QD_SIZE_LIMIT:-unlimited}
@@ -124,7 +128,18 @@ qd_start() {
     return 1
 }
 
+qd_use() {
+    local key="$*"
+    if [ -n "${QD_PID:-}" ] && [ "$QD_LOADED" = "$key" ]; then
+        return 0
+    fi
+    qd_stop
+    qd_start "$@" || return 1
+    QD_LOADED=$key
+}
+
 qd_stop() {
+    QD_LOADED=""
     [ -n "${QD_PID:-}" ] || return 0
     local i
     kill -TERM "$QD_PID" 2>/dev/null
@@ -140,10 +155,12 @@ qd_stop() {
 }
 
 qd_add() {
+    QD_LOADED=""
     ldapadd -x -H "$QD_URI" -D "$QD_ADMIN" -w "$QD_PASSWORD" -f "$1" >/dev/null
 }
 
 qd_modify() {
+    QD_LOADED=""
     ldapmodify -x -H "$QD_URI" -D "$QD_ADMIN" -w "$QD_PASSWORD" -f "$1" >/dev/null
 }
 

@@ -9,13 +9,16 @@ source "$here/../../testing/testlib.sh"
 tl_setup
 
 # --- the cn=config form is the schema form converted
+forms_agree() {
 {
     sed -n '1,2p' "$schema/quorelle.ldif"
     bash "$schema/schema2ldif.sh" quorelle "$schema/quorelle.schema"
 } >"$TL_DIR/regen.ldif"
-tl_check "quorelle.ldif matches quorelle.schema" cmp -s "$TL_DIR/regen.ldif" "$schema/quorelle.ldif"
+tl_same_file "quorelle.ldif matches quorelle.schema" "$schema/quorelle.ldif" "$TL_DIR/regen.ldif"
+}
 
 # --- the schema form loads with slaptest
+schema_loads() {
 cat >"$TL_DIR/slapd.conf" <<CONF
 include /etc/ldap/schema/core.schema
 include /etc/ldap/schema/cosine.schema
@@ -24,9 +27,11 @@ include $schema/quorelle.schema
 CONF
 tl_run slaptest -u -f "$TL_DIR/slapd.conf"
 tl_expect "slaptest accepts quorelle.schema" 0 - -
+}
 
 # --- the server enforces the attribute definitions
-qd_start "$TL_DIR" "$here/../../../examples/directory/demo.ldif"
+server_enforces() {
+qd_use "$TL_DIR" "$here/../../../examples/directory/demo.ldif"
 user() {
     printf 'dn: uid=%s,ou=MSG Users,ou=example.org,%s\nobjectClass: inetOrgPerson\n' "$1" "$QD_SUFFIX"
     printf 'objectClass: msgUser\nuid: %s\ncn: x\nsn: x\n' "$1"
@@ -63,4 +68,9 @@ tl_check "group with every group attribute" ldapadd -x -H "$QD_URI" -D "$QD_ADMI
 tl_check "group without members" ldapadd -x -H "$QD_URI" -D "$QD_ADMIN" -w "$QD_PASSWORD" -f <(
     printf 'dn: cn=lonely,ou=MSG Groups,ou=example.org,%s\nobjectClass: msgGroup\ncn: lonely\n' "$QD_SUFFIX"
 ) >/dev/null
+}
+
+tl_case "both forms agree" forms_agree
+tl_case "slaptest loads the schema" schema_loads
+tl_case "the server enforces the attribute definitions" server_enforces
 tl_done
