@@ -4,6 +4,7 @@
 #include <syslog.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -126,52 +127,103 @@ void append_value(std::string& out, const char* data, size_t len) {
     }
 }
 
+namespace {
+
+// One component of a DN: attribute name and (unescaped) value, pointing into the DN text or
+// into the parsed DN.
+struct DnPart {
+    const char* attr;
+    size_t attr_len;
+    const char* value;
+    size_t value_len;
+};
+
+// The plain DNs the directory holds almost always: printable ASCII without any character
+// that escapes, quotes or joins (\ " + # ; < >), every component name=value with a name of
+// letters, digits and hyphens and a value without blanks at its ends. Their components are
+// read off the text, which gives what the DN parser gives; anything else goes to the parser.
+bool split_plain_dn(const char* dn, size_t len, std::vector<DnPart>& parts) {
+    parts.clear();
+    size_t i = 0;
+    while (i < len) {
+        const size_t name = i;
+        if (!isalpha(static_cast<unsigned char>(dn[i])))
+            return false;
+        while (i < len && (isalnum(static_cast<unsigned char>(dn[i])) || dn[i] == '-'))
+            ++i;
+        if (i == len || dn[i] != '=')
+            return false;
+        const size_t name_end = i++;
+        const size_t value = i;
+        while (i < len && dn[i] != ',') {
+            const unsigned char c = static_cast<unsigned char>(dn[i]);
+            if (c < 0x20 || c > 0x7e || strchr("\\\"+#;<>=", c))
+                return false;
+            ++i;
+        }
+        if (i == value || dn[value] == ' ' || dn[i - 1] == ' ')
+            return false;
+        parts.push_back({dn + name, name_end - name, dn + value, i - value});
+        if (i < len && ++i == len)
+            return false; // a trailing comma
+    }
+    return !parts.empty();
+}
+
+bool part_is(const DnPart& p, const char* name) {
+    return p.attr_len == strlen(name) && strncasecmp(p.attr, name, p.attr_len) == 0;
+}
+
+} // namespace
+
 const char* dn_member(const char* dn, size_t len, const char* attr, std::string& value,
                       int& ncomponents, std::string* domain) {
+    static std::vector<DnPart> parts;
     ncomponents = 0;
-    berval text = {static_cast<ber_len_t>(len), const_cast<char*>(dn)};
     LDAPDN parsed = nullptr;
-    if (ldap_bv2dn(&text, &parsed, LDAP_DN_FORMAT_LDAPV3) != LDAP_SUCCESS || !parsed ||
-        !parsed[0]) {
-        if (parsed)
-            ldap_dnfree(parsed);
-        return attr;
+    if (!split_plain_dn(dn, len, parts)) {
+        parts.clear();
+        berval text = {static_cast<ber_len_t>(len), const_cast<char*>(dn)};
+        if (ldap_bv2dn(&text, &parsed, LDAP_DN_FORMAT_LDAPV3) != LDAP_SUCCESS || !parsed ||
+            !parsed[0]) {
+            if (parsed)
+                ldap_dnfree(parsed);
+            return attr;
+        }
+        // The first value of a multi-valued component.
+        for (int i = 0; parsed[i]; ++i) {
+            const LDAPAVA* ava = parsed[i][0];
+            parts.push_back({ava->la_attr.bv_val, ava->la_attr.bv_len, ava->la_value.bv_val,
+                             ava->la_value.bv_len});
+        }
     }
-    auto attr_is = [](const LDAPAVA* ava, const char* name) {
-        return ava->la_attr.bv_len == strlen(name) &&
-               strncasecmp(ava->la_attr.bv_val, name, ava->la_attr.bv_len) == 0;
-    };
-    while (parsed[ncomponents])
-        ++ncomponents;
+    ncomponents = static_cast<int>(parts.size());
     const char* missing = nullptr;
-    if (!attr_is(parsed[0][0], attr)) {
+    if (!part_is(parts[0], attr)) {
         missing = attr;
     } else {
-        const berval& first = parsed[0][0]->la_value;
-        value.assign(first.bv_val, first.bv_len);
+        value.assign(parts[0].value, parts[0].value_len);
         if (domain) {
             // The container (ou=MSG Users, ou=MSG Groups) is looked for after the entry's own
             // name, so that a group named MSG-team still finds its domain.
-            int i = 1;
-            auto holds_msg = [](const berval& v) {
-                return memmem(v.bv_val, v.bv_len, "MSG", 3) != nullptr;
-            };
-            while (parsed[i] && !holds_msg(parsed[i][0]->la_value))
+            size_t i = 1;
+            while (i < parts.size() && !memmem(parts[i].value, parts[i].value_len, "MSG", 3))
                 ++i;
-            if (!parsed[i]) {
+            if (i == parts.size()) {
                 missing = "MSG";
             } else {
                 ++i;
-                while (parsed[i] && !attr_is(parsed[i][0], "ou"))
+                while (i < parts.size() && !part_is(parts[i], "ou"))
                     ++i;
-                if (!parsed[i])
+                if (i == parts.size())
                     missing = "ou";
                 else
-                    domain->assign(parsed[i][0]->la_value.bv_val, parsed[i][0]->la_value.bv_len);
+                    domain->assign(parts[i].value, parts[i].value_len);
             }
         }
     }
-    ldap_dnfree(parsed);
+    if (parsed)
+        ldap_dnfree(parsed);
     return missing;
 }
 

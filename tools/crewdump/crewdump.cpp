@@ -5,10 +5,10 @@
 
 #include <strings.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -52,13 +52,6 @@ constexpr Option kOptions[] = {
 
 unsigned opt_attrs = 0;
 
-// The user table: uid and mail address of every user of the domain, sorted by uid.
-struct User {
-    std::string uid;
-    std::string mail;
-};
-std::vector<User> users;
-
 // The current group: five single slots (name, domain, description, joinable, mail) and five
 // lists (owners, members, remote, files, programs), kept from group to group for their room.
 enum { kSlotName, kSlotDomain, kSlotDescription, kSlotJoinable, kSlotMail, kSingleSlots };
@@ -72,28 +65,26 @@ bool name_is(const char* attr, const char* name) {
     return strcasecmp(attr, name) == 0;
 }
 
-void load_users() {
-    opt_base = "ou=MSG Users,ou=" + opt_domain + "," + opt_suff;
-    const char* attrs[] = {"uid", "mail", nullptr};
-    search_loop(opt_base, LDAP_SCOPE_SUBTREE, fbuild("(objectclass=msgUser)"), attrs, 0,
-                [](LDAPMessage* e) {
-                    User u;
-                    if (!entry_first(e, "uid", u.uid) || !entry_first(e, "mail", u.mail)) {
-                        char* dn = ldap_get_dn(ld, e);
-                        die(std::string("user ") + (dn ? dn : "") + " not have uid or mail");
-                    }
-                    users.push_back(std::move(u));
-                });
-    std::stable_sort(users.begin(), users.end(),
-                     [](const User& a, const User& b) { return a.uid < b.uid; });
+// The user table: the mail address of every user of the domain, looked up by exact uid (a
+// hash table: a lookup per member of every group, which a sorted table would pay with a
+// cache miss per halving step). Of two users with the same uid the first one returned counts.
+std::unordered_map<std::string, std::string> users;
+const char* const kUserAttrs[] = {"uid", "mail", nullptr};
+
+void add_user(LDAPMessage* e) {
+    static std::string uid, mail;
+    if (!entry_first(e, "uid", uid) || !entry_first(e, "mail", mail)) {
+        char* dn = ldap_get_dn(ld, e);
+        die(std::string("user ") + (dn ? dn : "") + " not have uid or mail");
+    }
+    users.try_emplace(uid, mail);
 }
 
-const User& find_user(const std::string& uid) {
-    auto it = std::lower_bound(users.begin(), users.end(), uid,
-                               [](const User& u, const std::string& k) { return u.uid < k; });
-    if (it == users.end() || it->uid != uid)
+const std::string& find_user(const std::string& uid) {
+    auto it = users.find(uid);
+    if (it == users.end())
         die("can't find user entry for uid: " + uid);
-    return *it;
+    return it->second;
 }
 
 [[noreturn]] void not_in_dn(const char* name, const berval& dn) {
@@ -120,7 +111,7 @@ bool read_dn(const berval& dn, const char* attr, bool want_domain, bool soft_dom
 // A user DN with a uid: the user of this domain it names. A DN that shows another domain
 // (ou=MSG Users,ou=OTHER) is not looked up by its uid alone, which could name a user of
 // this domain who happens to share it.
-const User& user_of(const berval& dn) {
+const std::string& mail_of(const berval& dn) {
     if (read_dn(dn, "uid", true, true) && strcasecmp(dndomain.c_str(), opt_domain.c_str()) != 0)
         die("can't find user entry for uid: " + dnvalue);
     return find_user(dnvalue);
@@ -139,8 +130,8 @@ void set_slot(int i, const char* key, const berval& v) {
 
 void owner_value(const berval& v) {
     if (opt_attrs & kOwner) {
-        const User& u = user_of(v);
-        add(owners, "owner:", u.mail.data(), u.mail.size());
+        const std::string& mail = mail_of(v);
+        add(owners, "owner:", mail.data(), mail.size());
     } else {
         read_dn(v, "uid", false, false);
     }
@@ -151,8 +142,8 @@ void owner_value(const berval& v) {
 void member_value(const berval& v) {
     if (v.bv_len >= 4 && memcmp(v.bv_val, "uid=", 4) == 0) {
         if (opt_attrs & kMember) {
-            const User& u = user_of(v);
-            add(members, "member:", u.mail.data(), u.mail.size());
+            const std::string& mail = mail_of(v);
+            add(members, "member:", mail.data(), mail.size());
         } else {
             read_dn(v, "uid", false, false);
         }
@@ -300,11 +291,69 @@ int main(int argc, char** argv) {
         attrs[n++] = "corvaneMsgMgrpDeliveryProgram";
     attrs[n] = nullptr;
 
-    if (opt_attrs & (kOwner | kMember))
-        load_users();
+    const std::string group_base = "ou=MSG Groups,ou=" + opt_domain + "," + opt_suff;
+    const char* group_filter = "(objectclass=msgGroup)";
+    if (!(opt_attrs & (kOwner | kMember))) {
+        opt_base = group_base;
+        search_loop(opt_base, LDAP_SCOPE_SUBTREE, fbuild(group_filter), attrs, 0, print_group);
+        finish();
+    }
 
-    opt_base = "ou=MSG Groups,ou=" + opt_domain + "," + opt_suff;
-    search_loop(opt_base, LDAP_SCOPE_SUBTREE, fbuild("(objectclass=msgGroup)"), attrs, 0,
-                print_group);
+    // With the user table: both searches are kept outstanding on the connection, so that the
+    // server works on the groups while the users are read. Group messages that arrive before
+    // the table is complete are kept and taken afterwards; a fault in the user table still
+    // ends the run before any group is printed.
+    opt_base = "ou=MSG Users,ou=" + opt_domain + "," + opt_suff;
+    int user_msg = 0;
+    if (search_begin(opt_base, LDAP_SCOPE_SUBTREE, fbuild("(objectclass=msgUser)"),
+                     kUserAttrs, 0, user_msg) != LDAP_SUCCESS)
+        search_begin_failed(false);
+    opt_base = group_base;
+    int group_msg = 0;
+    const bool groups_started = search_begin(opt_base, LDAP_SCOPE_SUBTREE, fbuild(group_filter),
+                                             attrs, 0, group_msg) == LDAP_SUCCESS;
+    std::vector<LDAPMessage*> early_groups;
+    bool groups_done = !groups_started;
+    users.reserve(1024);
+    for (;;) {
+        LDAPMessage* res = nullptr;
+        const int type = search_next(LDAP_RES_ANY, res);
+        const int id = ldap_msgid(res);
+        if (id == user_msg) {
+            if (type == LDAP_RES_SEARCH_RESULT) {
+                search_check_result(res);
+                break;
+            }
+            if (type == LDAP_RES_SEARCH_ENTRY)
+                add_user(res);
+        } else if (groups_started && id == group_msg) {
+            early_groups.push_back(res);
+            groups_done = groups_done || type == LDAP_RES_SEARCH_RESULT;
+            continue;
+        }
+        ldap_msgfree(res);
+    }
+    if (!groups_started)
+        search_begin_failed(false);
+    auto take_group = [](int type, LDAPMessage* res) {
+        if (type == LDAP_RES_SEARCH_RESULT) {
+            search_check_result(res);
+            return;
+        }
+        if (type == LDAP_RES_SEARCH_ENTRY)
+            print_group(res);
+        ldap_msgfree(res);
+    };
+    for (LDAPMessage*& res : early_groups) {
+        take_group(ldap_msgtype(res), res);
+        res = nullptr;
+    }
+    std::vector<LDAPMessage*>().swap(early_groups);
+    while (!groups_done) {
+        LDAPMessage* res = nullptr;
+        const int type = search_next(group_msg, res);
+        groups_done = type == LDAP_RES_SEARCH_RESULT;
+        take_group(type, res);
+    }
     finish();
 }

@@ -343,6 +343,85 @@ void test_usage_and_die() {
     }
 }
 
+void test_append_value() {
+    auto esc = [](const std::string& v) {
+        std::string out = "k:";
+        append_value(out, v.data(), v.size());
+        return out;
+    };
+    // Values without line breaks are unchanged, backslashes included.
+    CHECK_EQ(esc("plain value"), std::string("k:plain value"));
+    CHECK_EQ(esc("a\\nb\\"), std::string("k:a\\nb\\"));
+    CHECK_EQ(esc(""), std::string("k:"));
+    // A backslash before each newline and carriage return, at either end and in a row.
+    CHECK_EQ(esc("Away\nBack Monday"), std::string("k:Away\\\nBack Monday"));
+    CHECK_EQ(esc("\nx\r\n"), std::string("k:\\\nx\\\r\\\n"));
+    CHECK_EQ(esc("\r\r"), std::string("k:\\\r\\\r"));
+    // The value ends at a NUL byte, as a C string would.
+    CHECK_EQ(esc(std::string("ab\0\ncd", 6)), std::string("k:ab"));
+}
+
+void test_dn_member() {
+    struct Case {
+        const char* dn;
+        const char* attr;
+        bool want_domain;
+        const char* missing; // nullptr: found
+        const char* value;
+        int n;
+        const char* domain;
+    };
+    const Case cases[] = {
+        // Plain DNs.
+        {"uid=bob,ou=MSG Users,ou=d.test,dc=q,dc=t", "uid", true, nullptr, "bob", 5, "d.test"},
+        {"UID=Bob,OU=MSG Users,OU=D.test,dc=q", "uid", true, nullptr, "Bob", 4, "D.test"},
+        {"cn=staff,ou=MSG Groups,ou=d.test,dc=q", "cn", true, nullptr, "staff", 4, "d.test"},
+        {"cn=staff,ou=MSG Groups,ou=d.test,dc=q", "uid", false, "uid", "", 4, ""},
+        {"uid=solo", "uid", false, nullptr, "solo", 1, ""},
+        // The container is looked for after the entry's own name; a component between the
+        // container and the domain that is no ou is passed over.
+        {"cn=MSG-team,ou=MSG Groups,ou=d.test,dc=q", "cn", true, nullptr, "MSG-team", 4, "d.test"},
+        {"cn=x,ou=MSG Groups,l=here,ou=d.test,dc=q", "cn", true, nullptr, "x", 5, "d.test"},
+        {"cn=list,dc=q,dc=t", "cn", true, "MSG", "list", 3, ""},
+        {"cn=list,ou=MSG Groups,dc=q", "cn", true, "ou", "list", 3, ""},
+        // Escaped, quoted, multi-valued and spaced DNs through the DN parser.
+        {"cn=a\\, b,ou=MSG Groups,ou=d.test,dc=q", "cn", true, nullptr, "a, b", 4, "d.test"},
+        {"uid=smith\\, j,ou=MSG Users,ou=x\\2Cy,dc=q", "uid", true, nullptr, "smith, j", 4, "x,y"},
+        {"uid=g\\+na+cn=G,ou=MSG Users,ou=d.test", "uid", true, nullptr, "g+na", 3, "d.test"},
+        {"cn=G+uid=g,ou=MSG Users,ou=d.test", "uid", false, "uid", "", 3, ""},
+        {"uid=bob, ou=MSG Users, ou=d.test", "uid", true, nullptr, "bob", 3, "d.test"},
+        {"uid=b\xc3\xa9,ou=MSG Users,ou=d.test", "uid", true, nullptr, "b\xc3\xa9", 3, "d.test"},
+        // Not DNs at all.
+        {"", "uid", false, "uid", "", 0, ""},
+        {"uid=bob,", "uid", false, "uid", "", 0, ""},
+        {"no dn here", "cn", false, "cn", "", 0, ""},
+        {"uid=a\\", "uid", false, "uid", "", 0, ""},
+    };
+    for (const Case& c : cases) {
+        std::string value, domain;
+        int n = -1;
+        const char* missing =
+            dn_member(c.dn, strlen(c.dn), c.attr, value, n, c.want_domain ? &domain : nullptr);
+        const std::string where = std::string(" for ") + c.dn;
+        CHECK_EQ(std::string(missing ? missing : "(none)") + where,
+                 std::string(c.missing ? c.missing : "(none)") + where);
+        if (c.missing && strcmp(c.missing, c.attr) == 0 && c.n == 0)
+            continue;
+        CHECK_EQ(n, c.n);
+        if (!c.missing || strcmp(c.missing, c.attr) != 0)
+            CHECK_EQ(value + where, std::string(c.value) + where);
+        if (!c.missing)
+            CHECK_EQ(domain + where, std::string(c.domain) + where);
+    }
+    // The length given counts, not a terminator.
+    std::string value;
+    int n = 0;
+    const char* text = "uid=bob,ou=MSG Users,ou=d.test,dc=q";
+    CHECK(dn_member(text, 7, "uid", value, n) == nullptr);
+    CHECK_EQ(value, std::string("bob"));
+    CHECK_EQ(n, 1);
+}
+
 } // namespace
 
 int main() {
@@ -359,6 +438,8 @@ int main() {
     test_parse_conf();
     test_getpass();
     test_usage_and_die();
+    test_append_value();
+    test_dn_member();
     const std::string cleanup = "rm -rf '" + tmpdir + "'";
     if (system(cleanup.c_str()) != 0)
         fprintf(stderr, "cleanup of %s failed\n", tmpdir.c_str());
