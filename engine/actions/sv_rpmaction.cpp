@@ -241,7 +241,11 @@ bool SV_RPMAction::fixCommandLine() {
                           QDir::Files, QDir::Name | QDir::IgnoreCase);
         QString taken;
         if (entries.size() == 1) {
-            taken = entries.first();
+            // The only match may still be another package whose name goes on from this
+            // one (mta-devel for mta): that one is not taken.
+            const QString other = rpmName(entries.first());
+            if (other == name || !other.startsWith(name))
+                taken = entries.first();
         } else {
             // Several files: the one whose name goes on with a version (a digit after the
             // separator), so that mta is not taken for mta-devel.
