@@ -129,6 +129,8 @@ void SV_ActionProcessorAction::slot_cancel() {
 }
 
 void SV_ActionProcessorAction::slot_actionProgress(int steps) {
+    // Kept, so that a widget shown later starts from the progress reached.
+    m_currSteps = steps;
     emit sig_progress(steps);
 }
 

@@ -16,7 +16,13 @@
 
 namespace {
 constexpr int C = SV_QtUIWidgetProvider::GridColumns;
+
+// The progress an action has reached. A finished action counts its steps from zero
+// again, yet its bar is meant to stay full.
+int progressReached(SV_Action* action) {
+    return action->done() ? action->totalSteps() : action->currSteps();
 }
+} // namespace
 
 // ---- label output ----
 
@@ -54,8 +60,9 @@ void SV_QtVariableOutput::create() {
     SV_Variable* variable = m_output->variable();
     connect(variable, &SV_Variable::sig_valuechanged, this,
             &SV_QtVariableOutput::slot_value_changed);
+    // An output element without a text of its own reads as an empty text.
     QString text = m_output->text();
-    if (text.isNull())
+    if (text.isEmpty())
         text = variable->text() + QLatin1Char(':');
     m_label = new QLabel(text, m_parentWidget);
     m_value = new QLineEdit(m_parentWidget);
@@ -136,7 +143,7 @@ void SV_QtProgressOutput::showWidgets() {
         return;
     if (SV_Action* action = m_sequence->action()) {
         m_bar->setMaximum(action->totalSteps());
-        m_bar->setValue(action->currSteps());
+        m_bar->setValue(progressReached(action));
     }
     m_bar->show();
 }
@@ -194,7 +201,7 @@ void SV_QtInstallOutput::create() {
     connect(action, &SV_Action::sig_actionDone, this, &SV_QtInstallOutput::slot_installDone);
 
     QString title = m_install->text();
-    if (title.isNull())
+    if (title.isEmpty())
         title = tr("Installation Progress");
     m_titleLabel = new QLabel(title, m_parentWidget);
     m_titleLabel->setWordWrap(true);
@@ -229,7 +236,7 @@ void SV_QtInstallOutput::showWidgets() {
     if (SV_InstallSequenceAction* action = m_install->action()) {
         // Total first: a progress above the old total would be refused.
         m_overallBar->setMaximum(action->totalSteps());
-        m_overallBar->setValue(action->currSteps());
+        m_overallBar->setValue(progressReached(action));
     }
     m_overallBar->show();
     m_subJobLabel->show();

@@ -66,6 +66,14 @@ SV_QtStageWidget::SV_QtStageWidget(SV_Stage* stage, const QString& descriptionLo
     m_outerGrid = new QGridLayout(this);
     m_outerGrid->setContentsMargins(0, 0, 0, 0);
     bool gridPlaced = true;
+    // "top" is a grid of 2 rows x 1 column, "left" and "right" of 1 row x 2 columns;
+    // rows and columns are made to exist even while they stay empty.
+    const bool sideBySide = descriptionLocation == QLatin1String("left") ||
+                            descriptionLocation == QLatin1String("right");
+    if (sideBySide)
+        m_outerGrid->setColumnStretch(1, 0);
+    else
+        m_outerGrid->setRowStretch(1, 0);
     if (descriptionLocation == QLatin1String("left")) {
         if (m_descriptionView) {
             m_outerGrid->addWidget(m_descriptionView, 0, 0);
