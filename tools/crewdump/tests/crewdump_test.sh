@@ -175,6 +175,46 @@ case_failed_write() {
     tl_expect "closed pipe" 1 "" $'ERROR:256:crewdump:Cannot write standard output: Broken pipe\n'
 }
 
+case_big_table() {
+    # More users than the table's first size, members in another order than the users; two
+    # entries with the uid dup (the first one the server returns counts).
+    local ldif="$TL_DIR/big.ldif" n=1500 i
+    {
+        printf 'dn: %s\nobjectClass: dcObject\nobjectClass: organization\ndc: quorelle\no: q\n\n' "$S"
+        printf 'dn: ou=big.test,%s\nobjectClass: organizationalUnit\nou: big.test\n\n' "$S"
+        for c in "MSG Users" "MSG Groups"; do
+            printf 'dn: ou=%s,ou=big.test,%s\nobjectClass: organizationalUnit\nou: %s\n\n' "$c" "$S" "$c"
+        done
+        for i in $(seq 1 $n); do
+            printf 'dn: uid=u%d,ou=MSG Users,ou=big.test,%s\nobjectClass: inetOrgPerson\n' "$i" "$S"
+            printf 'objectClass: msgUser\nuid: u%d\ncn: u\nsn: u\nmail: m%d@big.test\n\n' "$i" "$i"
+        done
+        printf 'dn: uid=dup,ou=MSG Users,ou=big.test,%s\nobjectClass: inetOrgPerson\n' "$S"
+        printf 'objectClass: msgUser\nuid: dup\ncn: u\nsn: u\nmail: first@big.test\n\n'
+        printf 'dn: ou=more,ou=MSG Users,ou=big.test,%s\nobjectClass: organizationalUnit\nou: more\n\n' "$S"
+        printf 'dn: uid=dup,ou=more,ou=MSG Users,ou=big.test,%s\nobjectClass: inetOrgPerson\n' "$S"
+        printf 'objectClass: msgUser\nuid: dup\ncn: u\nsn: u\nmail: second@big.test\n\n'
+        printf 'dn: cn=all,ou=MSG Groups,ou=big.test,%s\nobjectClass: msgGroup\ncn: all\n' "$S"
+        for i in $(seq $n -1 1); do
+            printf 'member: uid=u%d,ou=MSG Users,ou=big.test,%s\n' "$i" "$S"
+        done
+        printf 'member: uid=dup,ou=MSG Users,ou=big.test,%s\n\n' "$S"
+    } >"$ldif"
+    qd_use "$TL_DIR" "$ldif"
+    export QUORELLE_MSG_CONF="$TL_DIR/msg.conf"
+    local first
+    first=$(ldapsearch -x -LLL -H "$QD_URI" -b "ou=MSG Users,ou=big.test,$S" '(uid=dup)' mail |
+        sed -n 's/^mail: //p' | head -1)
+    {
+        for i in $(seq $n -1 1); do
+            printf 'member:m%d@big.test\n' "$i"
+        done
+        printf 'member:%s\n\n' "$first"
+    } >"$TL_DIR/big.expected"
+    tl_run "$tool" --domain=big.test --member
+    tl_expect_file "every member found" 0 "$TL_DIR/big.expected" ""
+}
+
 tl_case "all items" case_all_items
 tl_case "single items" case_single_items
 tl_case "members" case_members
@@ -186,4 +226,5 @@ tl_case "DN faults" case_dn_faults
 tl_case "usage" case_usage
 tl_case "fatal messages" case_fatal
 tl_case "failed write" case_failed_write
+tl_case "big user table" case_big_table
 tl_done
