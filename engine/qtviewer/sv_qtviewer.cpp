@@ -123,7 +123,9 @@ void SV_QtViewer::startInstaller() {
             m_splashScreen->stop();
         err(QStringLiteral("SV_QtViewer"), noStageMessage());
         QMessageBox::critical(nullptr, QString(), noStageMessage());
-        QCoreApplication::exit(1);
+        // Queued: with an empty pre-install list this runs before the event loop starts.
+        QMetaObject::invokeMethod(
+            qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
         return;
     }
 
