@@ -4,6 +4,7 @@
 # the real at with an atd of the test.
 #
 # Usage: rootgate_test.sh files|service PATH/TO/rootgate_testbuild TESTROOT PATH/TO/rootgate_noargv
+#                         [PATH/TO/rootgate]
 #   TESTROOT is the directory the test build was compiled to work below; it is made afresh.
 #
 # The test runs in a private mount namespace: its passwd and group files carry the test users,
@@ -14,6 +15,7 @@ part=$1
 build=$2
 root=$3
 noargv=$4
+installed=${5:-}
 
 if [ "$(id -u)" != 0 ]; then
     echo "SKIP: the rootgate tests need root (set-user-id copy, test users, atd)"
@@ -373,6 +375,29 @@ case_descriptors() {
 
 }
 
+# The program as installed (system paths): set-user-id it ignores the caller's msg.conf.
+case_installed() {
+    [ -n "$installed" ] || return 0
+    if [ -e /etc/opt/quorelle/msg/msg.conf ]; then
+        echo "note: /etc/opt/quorelle/msg/msg.conf exists; installed-program case skipped"
+        return 0
+    fi
+    local real=$bindir/rootgate-installed
+    cp "$installed" "$real"
+    chown root:root "$real"
+    chmod 4755 "$real"
+    tl_run env QUORELLE_MSG_CONF="$conf" setpriv --reuid=rgother --regid=rgother --init-groups \
+        "$real" --read=/etc/postfix/main.cf
+    tl_expect "installed: other user refused" 1 "" $'ERROR:256:rootgate:must be user root or httpd user to run this command\n'
+    tl_run env QUORELLE_MSG_CONF="$conf" setpriv --reuid=httpd --regid=httpd --init-groups \
+        "$real" --read=/etc/postfix/main.cf
+    tl_expect "installed: override ignored while set-user-id" 1 "" \
+        $'ERROR:256:rootgate:Unable to open /etc/opt/quorelle/msg/msg.conf\n'
+    # Started by root without the set-user-id step, the override is honoured.
+    tl_run env QUORELLE_MSG_CONF="$conf" "$installed" --bogus
+    tl_expect "installed: override honoured for root" 1 "$usage" ""
+}
+
 # ================================================================ service part
 calls=$TL_DIR/calls
 make_init_scripts() {
@@ -551,6 +576,7 @@ files)
     tl_case "forced failures" case_forced_failures
     tl_case "backup" case_backup
     tl_case "descriptors and argument vector" case_descriptors
+    tl_case "installed program" case_installed
     ;;
 service)
     make_init_scripts
