@@ -1,18 +1,16 @@
 #!/usr/bin/env bash
 # Shared set-up of the rulesmith tests: root, the cyrus user, a Sieve tree laid out as a mail
-# server installation does (one-letter directories owned by cyrus). Source after testlib.sh.
+# server installation does (one-letter directories owned by cyrus). Source after testlib.sh,
+# before tl_setup.
 
 # rulesmith must run as root: elsewhere the tests are skipped (CTest SKIP_RETURN_CODE 77).
 if [ "$(id -u)" != 0 ]; then
     echo "SKIP: the rulesmith tests need root"
     exit 77
 fi
-# Two tests may start at once: a lost race for the password file lock is retried.
-for _try in 1 2 3 4 5; do
-    getent passwd cyrus >/dev/null && break
-    useradd --system --no-create-home --shell /usr/sbin/nologin cyrus 2>/dev/null || sleep 1
-done
-getent passwd cyrus >/dev/null || { echo "cannot create the cyrus user" >&2; exit 1; }
+# The files are written as cyrus: a user of that name that only the test sees, unless the
+# host has one (the test runs again in a private mount namespace; see tl_private_user).
+tl_private_user cyrus "$0" "$@"
 
 # make_tree DIR: DIR/a ... DIR/z owned by cyrus.
 make_tree() {
