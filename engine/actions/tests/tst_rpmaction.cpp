@@ -184,6 +184,9 @@ private slots:
         QVERIFY(root.ok());
         TempDir dir;
         const QString rpms = components(dir, {"mta-2.0-1", "mta-devel-2.0-1"});
+        // A decoy that sorts before mta-2.0-1 and also matches mta*.i386.rpm.
+        QVERIFY(QFile::copy(file(QStringLiteral("mta-devel-2.0-1")),
+                            rpms + QStringLiteral("/mta-+extra-2.0-1.i386.rpm")));
         SV_RPMAction action;
         setUp(action, QStringLiteral("install"), QStringLiteral("mta,mta-devel"), root);
         QCOMPARE(action.totalSteps(), 110);
