@@ -9,6 +9,8 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QTimer>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -269,7 +271,30 @@ private slots:
         QTest::mouseClick(dir->folderButton(), Qt::LeftButton);
         QCOMPARE(dir->lineEdit()->text(), m_dir.path());
         QCOMPARE(v->value(), m_dir.path());
+        QCOMPARE(changed.count(), 1);
         SV_QtDirectoryInput::setDirectoryChooser(nullptr);
+
+        // The real dialog: a directory dialog on the stage widget, starting at the text.
+        // Cancelled, it changes nothing.
+        QString dialogStart;
+        QWidget* dialogParent = nullptr;
+        bool dialogSeen = false;
+        QTimer::singleShot(200, this, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* dialog = qobject_cast<QFileDialog*>(top); dialog && dialog->isVisible()) {
+                    dialogSeen = true;
+                    dialogStart = dialog->directory().absolutePath();
+                    dialogParent = dialog->parentWidget();
+                    QVERIFY(dialog->testOption(QFileDialog::ShowDirsOnly));
+                    dialog->reject();
+                }
+        });
+        const QString before = v->value();
+        QTest::mouseClick(dir->folderButton(), Qt::LeftButton);
+        QVERIFY(dialogSeen);
+        QCOMPARE(dialogStart, m_dir.path());
+        QCOMPARE(dialogParent, static_cast<QWidget*>(w.get()));
+        QCOMPARE(v->value(), before);
 
         dir->hideWidgets();
         QVERIFY(dir->label()->isHidden());
