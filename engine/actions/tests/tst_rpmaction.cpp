@@ -187,6 +187,9 @@ private slots:
         // A decoy that sorts before mta-2.0-1 and also matches mta*.i386.rpm.
         QVERIFY(QFile::copy(file(QStringLiteral("mta-devel-2.0-1")),
                             rpms + QStringLiteral("/mta-+extra-2.0-1.i386.rpm")));
+        QCOMPARE(
+            QDir(rpms, QString(), QDir::Name | QDir::IgnoreCase, QDir::Files).entryList().first(),
+            QStringLiteral("mta-+extra-2.0-1.i386.rpm"));
         SV_RPMAction action;
         setUp(action, QStringLiteral("install"), QStringLiteral("mta,mta-devel"), root);
         QCOMPARE(action.totalSteps(), 110);
