@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QShowEvent>
+#include <QStackedLayout>
 
 SV_QtStageDescriptionView::SV_QtStageDescriptionView(const QString& descriptionFile,
                                                      QWidget* parent, const char* name)
@@ -199,6 +200,12 @@ void SV_QtStageWidget::updateElementVisibility() {
 
 void SV_QtStageWidget::show() {
     updateElementVisibility();
+    // A page of a stack that is not the current one stays hidden: its stage may finish
+    // its initialisation after the user has already gone back to another page.
+    if (parentWidget())
+        if (auto* stack = qobject_cast<QStackedLayout*>(parentWidget()->layout()))
+            if (stack->currentWidget() != this)
+                return;
     QWidget::show();
 }
 

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStackedWidget>
 
 using widgettest::Cell;
 using widgettest::cellOf;
@@ -361,6 +362,29 @@ private slots:
         static_cast<QWidget*>(w)->show();
         QVERIFY(input->lineEdit()->isHidden());
         flag->storeValue({QStringLiteral("false")});
+    }
+
+    // In a stack, a page whose stage finishes its initialisation while another page is
+    // current stays hidden; the current page shows as usual.
+    void initialisationOfAnotherPage() {
+        QStackedWidget stack;
+        auto* current = new SV_QtStageWidget(widgettest::stage(QStringLiteral("no-desc")),
+                                             QStringLiteral("top"), &stack, nullptr);
+        auto* other = new SV_QtStageWidget(widgettest::stage(QStringLiteral("visibility")),
+                                           QStringLiteral("top"), &stack, nullptr);
+        stack.addWidget(current);
+        stack.addWidget(other);
+        stack.setCurrentWidget(current);
+        stack.show();
+        QVERIFY(other->isHidden());
+        other->stage()->init();
+        QVERIFY(other->isHidden());
+        QVERIFY(current->isVisible());
+        stack.setCurrentWidget(other);
+        QVERIFY(other->isVisible());
+        QVERIFY(current->isHidden());
+        other->stage()->init();
+        QVERIFY(other->isVisible());
     }
 
     void focusEnds() {
