@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -201,6 +202,10 @@ bool SV_RPMAction::isAlreadyInstalled(const QString& path) {
 
 bool SV_RPMAction::fixCommandLine() {
     initInternalOptions();
+    // rpm's progress is counted in the action's own steps (hash marks for "install"); the
+    // timed steps of "time" would count past the total.
+    if (m_progressTimer)
+        m_progressTimer->stop();
     m_commandLine.clear();
     m_commandLine << QStringLiteral("rpm");
     m_hashes = 0;

@@ -328,6 +328,15 @@ private slots:
                  QStringList({"rpm", "-q", "--queryformat", "%{VERSION}:%{RELEASE}", "--root",
                               root.path(), "mta"}));
 
+        // A "time" for the process action's timed steps does not count past the total.
+        action.setOption(QStringLiteral("time"), QStringLiteral("5000"));
+        action.setOption(QStringLiteral("progress-interval"), QStringLiteral("1"));
+        const Run timed = run(action);
+        QCOMPARE(timed.errors, QStringList());
+        for (int p : timed.progress)
+            QVERIFY2(p <= 1, qPrintable(QString::number(p)));
+        action.setOption(QStringLiteral("time"), QString());
+
         action.setOption(QStringLiteral("version"), QStringLiteral("2.0"));
         QCOMPARE(run(action).errors, QStringList());
         QVERIFY(action.successful());
