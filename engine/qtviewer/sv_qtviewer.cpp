@@ -450,6 +450,8 @@ void SV_QtViewer::showCenteredWidget(QWidget* widget) {
     }
     qDebug("showCenteredWidget in non-mdi mode");
     widget->adjustSize();
+    // Never smaller than its contents need, even where a minimum size was set by hand.
+    widget->resize(widget->size().expandedTo(widget->minimumSizeHint()));
     widget->move((m_desktopWidth - widget->width()) / 2, (m_desktopHeight - widget->height()) / 2);
     widget->show();
 }
@@ -561,6 +563,17 @@ void SV_QtViewer::showStage(const QString& id) {
         first->setFocus(Qt::TabFocusReason);
     else
         forward->setFocus(Qt::TabFocusReason);
+
+    // A page that needs more room than the window has makes the window grow (never
+    // beyond the desktop), so nothing on it is squeezed or cut off.
+    if (!m_mdiMode && m_mainWindow && m_mainWindow->isVisible() && !m_mainWindow->isMaximized() &&
+        !m_mainWindow->isFullScreen()) {
+        const QSize need = m_mainWindow->minimumSizeHint()
+                               .expandedTo(m_mainWindow->size())
+                               .boundedTo(QSize(m_desktopWidth, m_desktopHeight));
+        if (need != m_mainWindow->size())
+            m_mainWindow->resize(need);
+    }
 
     if (m_stageShownHook)
         m_stageShownHook(id);
