@@ -12,6 +12,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextBrowser>
 
 namespace {
@@ -171,9 +174,19 @@ void SV_QtTextOutput::create() {
 }
 
 void SV_QtTextOutput::slot_newtext(const QString& text) {
-    // Command output is plain text: markup in it is shown, not interpreted.
-    if (m_text)
-        m_text->append(text.toHtmlEscaped());
+    if (!m_text)
+        return;
+    // Command output is plain text: markup in it is shown as printed and spaces are
+    // kept. The view follows the new line unless the user has scrolled away from the end.
+    QScrollBar* bar = m_text->verticalScrollBar();
+    const bool atEnd = bar->value() >= bar->maximum();
+    QTextCursor cursor(m_text->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!m_text->document()->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(text);
+    if (atEnd)
+        bar->setValue(bar->maximum());
 }
 
 void SV_QtTextOutput::showWidgets() {

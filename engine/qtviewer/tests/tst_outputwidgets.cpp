@@ -97,7 +97,8 @@ private:
 private slots:
     void initTestCase() {
         const QString script = QStringLiteral(
-            "printf 'one\\ntwo\\r\\nthr'; sleep 0.3; printf 'ee\\n&lt;b&gt;x&lt;/b&gt;\\n'; "
+            "printf 'one\\ntwo\\r\\nthr'; sleep 0.3; "
+            "printf 'ee\\n&lt;b&gt;x&lt;/b&gt;  &amp;amp;  y\\n'; "
             "echo problem &gt;&amp;2; printf tail");
         const QString sections =
             QStringLiteral(
@@ -224,7 +225,7 @@ private slots:
 
     // The command's lines appear as it prints them: a line split across two reads is
     // one line, line ends are dropped, an unfinished last line still shows, standard
-    // error too, and markup in the output is shown as typed.
+    // error too, and markup, entities and runs of spaces are shown as printed.
     void textOutputShowsCommandOutput() {
         auto w = widgettest::showStage(QStringLiteral("text"));
         auto* p = provider<SV_QtTextOutput>(w.get(), 0);
@@ -242,7 +243,7 @@ private slots:
         QVERIFY2(shown.size() == 6, qPrintable(shown.join(QLatin1Char('|'))));
         QCOMPARE(shown.mid(0, 4), (QStringList{QStringLiteral("one"), QStringLiteral("two"),
                                                QStringLiteral("three"),
-                                               QStringLiteral("<b>x</b>")}));
+                                               QStringLiteral("<b>x</b>  &amp;  y")}));
         QVERIFY(shown.contains(QStringLiteral("problem")));
         QVERIFY(shown.contains(QStringLiteral("tail")));
 
