@@ -1,9 +1,19 @@
 #include "sv_engine.h"
 #include "sv_engine_messagehandler.h"
+#include "sv_qtviewer.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+#ifdef VANTOR_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
 
 namespace {
 
@@ -54,6 +64,40 @@ QString programDirectory(const char* argv0) {
     return QDir(program.left(slash)).absolutePath();
 }
 
+// Why the window cannot come up, or a null string when a display is there. Qt itself
+// would abort the process ("could not connect to display") instead of reporting it.
+QString displayProblem() {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb"))
+        return QString(); // offscreen, wayland, vnc, ...: Qt's own business
+    if (platform.isEmpty() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return QString();
+    const QByteArray display = qgetenv("DISPLAY");
+    if (display.isEmpty())
+        return QStringLiteral("DISPLAY is not set");
+#ifdef VANTOR_HAVE_XCB
+    xcb_connection_t* connection = xcb_connect(display.constData(), nullptr);
+    const bool failed = xcb_connection_has_error(connection) != 0;
+    xcb_disconnect(connection);
+    if (failed)
+        return QStringLiteral("cannot open display %1").arg(QString::fromLocal8Bit(display));
+#endif
+    return QString();
+}
+
+// Internal hook for the start-up benchmark: with VANTOR_EXIT_AFTER_FIRST_STAGE set, the
+// program ends (status 0) once the first stage has been shown and drawn.
+void exitAfterFirstStage(SV_QtViewer* viewer) {
+    if (qEnvironmentVariableIsEmpty("VANTOR_EXIT_AFTER_FIRST_STAGE"))
+        return;
+    viewer->setStageShownHook([](const QString& id) {
+        QTimer::singleShot(0, [id] {
+            std::fprintf(stderr, "first stage shown: %s\n", qPrintable(id));
+            QCoreApplication::exit(0);
+        });
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -65,12 +109,29 @@ int main(int argc, char** argv) {
         return 255;
     }
 
-    // The viewer seam: a graphical viewer, once built into this program, registers its
-    // factory here with SV_Engine::setViewerFactory (not in console mode) and needs a
-    // QApplication instead. Until then no factory is set, the application object needs no
-    // display, and a run without --console takes the engine's no-viewer path: the
-    // pre-install actions run, then "Could not create a viewer for the installation".
-    QCoreApplication app(argc, argv);
+    // Without a display the window cannot come up: say so in one line and go on as with
+    // --console.
+    if (!cl.console) {
+        const QString problem = displayProblem();
+        if (!problem.isNull()) {
+            qWarning("vantor: no display (%s); running without the window, as with --console",
+                     qUtf8Printable(problem));
+            cl.console = true;
+        }
+    }
+
+    // The viewer seam: the wizard window unless in console mode.
+    std::unique_ptr<QCoreApplication> app;
+    if (cl.console) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QApplication>(argc, argv);
+        SV_Engine::setViewerFactory([] {
+            auto* viewer = new SV_QtViewer(nullptr, "viewer");
+            exitAfterFirstStage(viewer);
+            return viewer;
+        });
+    }
 
     SV_Engine* engine = SV_Engine::engine();
     engine->setInstallFile(cl.file);
@@ -80,5 +141,5 @@ int main(int argc, char** argv) {
         engine->setLocale(cl.language);
     engine->init();
 
-    return app.exec();
+    return app->exec();
 }
