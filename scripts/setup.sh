@@ -20,6 +20,8 @@ packages=(
   rpm procps e2fsprogs
   # benchmarks and demo
   gettext-base time xvfb xauth
+  # wizard window tests under a real X server (synthetic keys and clicks)
+  xdotool
 )
 
 missing=()
