@@ -97,7 +97,7 @@ private:
 private slots:
     void initTestCase() {
         const QString script = QStringLiteral(
-            "printf 'one\\ntwo\\r\\nthr'; sleep 0.3; "
+            "printf 'one\\ntwo\\r\\nthr'; sleep 1; "
             "printf 'ee\\n&lt;b&gt;x&lt;/b&gt;  &amp;amp;  y\\n'; "
             "echo problem &gt;&amp;2; printf tail");
         const QString sections =
