@@ -1,0 +1,102 @@
+// Fuzz target: an install file loaded by init() to the end of the pre-install list.
+//
+// Each input runs in a process of its own (the engine is a singleton whose init() runs once
+// and whose fatal messages end the process). The run is a console run without a console
+// viewer, so it ends after the pre-install actions with the fatal "no viewer" message, or
+// earlier with another fatal message: both are normal ends. A crash, a sanitizer report or
+// a run past the time limit is a finding.
+//
+// Actions that reach outside the process (programs, files, packages, the network, waiting
+// for the user) are not run: an input that declares one is skipped, judged on the same
+// document the engine would build.
+#include "fuzz_fork.h"
+#include "sv_engine.h"
+#include "sv_engine_messagehandler.h"
+#include "sv_xmldepth.h"
+
+#include <QCoreApplication>
+#include <QDomDocument>
+#include <QSet>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+
+bool declaresOutsideAction(const QByteArray& content) {
+    if (xmlNestsDeeperThan(content, kMaxInstallFileDepth))
+        return false; // refused before any action is built
+    QDomDocument document;
+    if (!document.setContent(content))
+        return false;
+    static const QSet<QString> outside = {
+        QStringLiteral("process"),      QStringLiteral("file-edit"),
+        QStringLiteral("file-install"), QStringLiteral("rpm"),
+        QStringLiteral("check-java"),   QStringLiteral("check-process"),
+        QStringLiteral("pause"),        QStringLiteral("server-connect"),
+        QStringLiteral("read-file")};
+    const QDomNodeList elements = document.elementsByTagName(QStringLiteral("*"));
+    for (int i = 0; i < elements.size(); ++i) {
+        const QDomElement e = elements.at(i).toElement();
+        if (outside.contains(e.attribute(QStringLiteral("type"))))
+            return true;
+    }
+    return false;
+}
+
+// The input's file, in a directory of the fuzzing process (removed when it ends): the child
+// may end anywhere, so it leaves nothing behind itself.
+const std::string& inputPath() {
+    static std::string path;
+    if (path.empty()) {
+        char dir[] = "/tmp/fuzz-installfile-XXXXXX";
+        if (!mkdtemp(dir))
+            std::abort();
+        static std::string top = dir;
+        static const pid_t owner = getpid(); // children end through exit() too
+        path = top + "/install.xml";
+        std::atexit([] {
+            if (getpid() != owner)
+                return;
+            std::error_code ignored;
+            std::filesystem::remove_all(top, ignored);
+        });
+    }
+    return path;
+}
+
+void loadInChild(const QByteArray& content, const std::string& path) {
+    installVantorMessageHandler();
+    static int argc = 1;
+    static char name[] = "vantor";
+    static char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    if (declaresOutsideAction(content))
+        std::_Exit(0);
+
+    SV_Engine* engine = SV_Engine::engine();
+    engine->setConsoleMode(true);
+    engine->setInstallFile(QString::fromStdString(path));
+    engine->init();
+    app.exec();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray content(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const std::string& path = inputPath();
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(content.constData(), content.size());
+        if (!out)
+            std::abort();
+    }
+    quorellefuzz::runInChild([&content, &path] { loadInChild(content, path); });
+    return 0;
+}
