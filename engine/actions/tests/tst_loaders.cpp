@@ -3,7 +3,7 @@
 #include "sv_installfilebuilder.h"
 #include "sv_testsupport.h"
 #include "sv_variable.h"
-#include "testmain.h"
+#include "sv_testmain.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -161,7 +161,7 @@ private slots:
 
     void unknownTypeIsFatal() {
         const vantortest::ProcessResult result =
-            actionstest::runFatalCase(QStringLiteral("unknown-type"));
+            vantortest::runInOwnProcess(QStringLiteral("unknown-type"));
         QVERIFY(result.started);
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(result.err.contains("Could not create action for type: check-nothing\n"),
@@ -169,10 +169,10 @@ private slots:
     }
 };
 
-static void fatalCases(const QString& name) {
+static void ownProcessCases(const QString& name) {
     if (name == QLatin1String("unknown-type"))
         SV_Engine::engine()->createAction(QStringLiteral("check-nothing"));
 }
 
-ACTIONS_TEST_MAIN(TestLoaders, fatalCases)
+VANTOR_TEST_MAIN(TestLoaders, ownProcessCases)
 #include "tst_loaders.moc"

@@ -3,7 +3,7 @@
 #include "sv_installfilebuilder.h"
 #include "sv_processaction.h"
 #include "sv_testsupport.h"
-#include "testmain.h"
+#include "sv_testmain.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -301,7 +301,7 @@ private slots:
 
     void invalidTimeIsFatal() {
         const vantortest::ProcessResult result =
-            actionstest::runFatalCase(QStringLiteral("invalid-time"));
+            vantortest::runInOwnProcess(QStringLiteral("invalid-time"));
         QVERIFY(result.started);
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(result.err.contains("Invalid time: soon given to process action\n"),
@@ -353,7 +353,7 @@ private slots:
     }
 };
 
-static void fatalCases(const QString& name) {
+static void ownProcessCases(const QString& name) {
     if (name == QLatin1String("invalid-time")) {
         SV_ProcessAction action;
         action.setOption(QStringLiteral("time"), QStringLiteral("soon"));
@@ -361,5 +361,5 @@ static void fatalCases(const QString& name) {
     }
 }
 
-ACTIONS_TEST_MAIN(TestProcessAction, fatalCases)
+VANTOR_TEST_MAIN(TestProcessAction, ownProcessCases)
 #include "tst_processaction.moc"

@@ -2,10 +2,12 @@
 #include "sv_childprocess.h"
 #include "sv_engine.h"
 #include "sv_processaction.h"
-#include "testactions.h"
+#include "sv_testdoubles.h"
 
 #include <QSignalSpy>
 #include <QtTest>
+
+using vantortest::ScriptedAction;
 
 // The action processor and the processor action: order, progress sums, error forwarding,
 // ignore-errors, synchronous completion and cancel with late completion.
@@ -169,7 +171,7 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(done.count(), 0);
         // Finishing after all still ends the run, without starting the rest.
-        hang.finishNow();
+        hang.finish();
         QCOMPARE(done.count(), 1);
         QCOMPARE(next.starts, 0);
     }

@@ -10,7 +10,7 @@
 #include "sv_variable.h"
 #include "sv_varinitializer.h"
 #include "sv_varmodifier.h"
-#include "testmain.h"
+#include "sv_testmain.h"
 
 #include <QSet>
 #include <QSignalSpy>
@@ -489,5 +489,5 @@ private slots:
     }
 };
 
-ACTIONS_TEST_MAIN(TestSmallActions, nullptr)
+VANTOR_TEST_MAIN(TestSmallActions, nullptr)
 #include "tst_smallactions.moc"

@@ -1,6 +1,6 @@
 #include "sv_installfilebuilder.h"
 #include "sv_testsupport.h"
-#include "testmain.h"
+#include "sv_testmain.h"
 
 #include <QFile>
 #include <QtTest>
@@ -79,5 +79,5 @@ private slots:
     }
 };
 
-ACTIONS_TEST_MAIN(TestVantorRun, nullptr)
+VANTOR_TEST_MAIN(TestVantorRun, nullptr)
 #include "tst_vantorrun.moc"

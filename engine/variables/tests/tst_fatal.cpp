@@ -1,9 +1,11 @@
 // An unknown $$id$$ reference ends the program: the lookup's debug message, then one
 // fatal line, exit status 1.
-#include "sv_testsupport.h"
+#include "sv_engine.h"
+#include "sv_installfilebuilder.h"
+#include "sv_testmain.h"
+#include "sv_variableregexp.h"
 
-#include <QProcessEnvironment>
-#include <QTest>
+#include <cstdio>
 
 class TestFatal : public QObject {
     Q_OBJECT
@@ -22,8 +24,8 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, id);
         vantortest::TempDir runtime;
-        const vantortest::ProcessResult r = vantortest::runProgram(
-            FIXSTRING_PROBE, {text}, vantortest::cleanEnvironment(runtime.path()));
+        const vantortest::ProcessResult r = vantortest::runInOwnProcess(
+            QStringLiteral("fix-string"), {text}, vantortest::cleanEnvironment(runtime.path()));
         QVERIFY(r.started);
         QVERIFY(!r.crashed);
         QCOMPARE(r.exitCode, 1);
@@ -41,12 +43,26 @@ private slots:
 
     void knownReference() {
         vantortest::TempDir runtime;
-        const vantortest::ProcessResult r = vantortest::runProgram(
-            FIXSTRING_PROBE, {"[$$known$$]"}, vantortest::cleanEnvironment(runtime.path()));
+        const vantortest::ProcessResult r = vantortest::runInOwnProcess(
+            QStringLiteral("fix-string"), {"[$$known$$]"},
+            vantortest::cleanEnvironment(runtime.path()));
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("[ok]\n"));
     }
 };
 
-QTEST_GUILESS_MAIN(TestFatal)
+// Expands the text given as the argument, with one known variable "known", and prints
+// the result: an unknown reference ends the process through the fatal path.
+static void ownProcessCases(const QString& name) {
+    if (name != QLatin1String("fix-string"))
+        return;
+    SV_Engine::engine()->loadVariables(vantortest::parseXml(
+        R"(<i><variables><variable id="known" default="ok"><data-type><text-data/></data-type>
+           </variable></variables></i>)"));
+    QString text = vantortest::ownProcessArguments().value(0);
+    SV_VariableRegExp::fixString(text);
+    std::printf("%s\n", text.toLocal8Bit().constData());
+}
+
+VANTOR_TEST_MAIN(TestFatal, ownProcessCases)
 #include "tst_fatal.moc"

@@ -1,16 +1,18 @@
 // Condition processors, variable conditions with every keyword and stage conditions.
-#include "stagetestsupport.h"
-
 #include "sv_boolvariable.h"
 #include "sv_condition.h"
 #include "sv_conditionprocessor.h"
 #include "sv_stage.h"
+#include "sv_testdoubles.h"
 #include "sv_textvariable.h"
 
 #include <QtTest>
 
 #include <memory>
 #include <vector>
+
+using vantortest::FakeVariable;
+using vantortest::FixedCondition;
 
 class TestConditions : public QObject {
     Q_OBJECT

@@ -1,12 +1,11 @@
 // The install-sequence action under a running engine: combined progress, the pauses
 // between sequences, the continue question and cancelling.
-#include "stagetestsupport.h"
-
 #include "sv_actionprocessor.h"
 #include "sv_engine.h"
 #include "sv_installsequenceaction.h"
 #include "sv_scriptedviewer.h"
 #include "sv_stage.h"
+#include "sv_testdoubles.h"
 #include "sv_testsupport.h"
 #include "sv_uielement.h"
 #include "sv_vendoraction.h"
@@ -15,15 +14,11 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+using vantortest::ScriptedAction;
+
 // Test actions through the engine's hook for further action types.
 SV_Action* createVendorAction(const QString& type, QObject* parent) {
-    if (type == QLatin1String("test-sync")) {
-        return new TestAction(QString(), 1, true, parent);
-    }
-    if (type == QLatin1String("test-manual")) {
-        return new TestAction(QString(), 1, false, parent);
-    }
-    return nullptr;
+    return vantortest::createScriptedAction(type, parent);
 }
 
 namespace {
@@ -69,8 +64,8 @@ const char* const installFile = R"(<install>
 // Generous bound for waiting on one or two 500 ms pauses.
 constexpr int WaitMs = 10000;
 
-TestAction* testAction(const char* id) {
-    return qobject_cast<TestAction*>(SV_Engine::engine()->action(QLatin1String(id)));
+ScriptedAction* testAction(const char* id) {
+    return qobject_cast<ScriptedAction*>(SV_Engine::engine()->action(QLatin1String(id)));
 }
 
 SV_InstallSequenceAction* sequenceOf(const char* stageId) {
@@ -84,10 +79,10 @@ SV_InstallSequenceAction* sequenceOf(const char* stageId) {
 
 void resetActions() {
     for (const char* id : {"three", "four", "first", "second"}) {
-        TestAction* action = testAction(id);
+        ScriptedAction* action = testAction(id);
         action->starts = 0;
         action->cancels = 0;
-        action->errorText = QString();
+        action->error = QString();
     }
     s_viewer->yesNoAnswers.clear();
     s_viewer->calls.clear();
@@ -226,7 +221,7 @@ private slots:
 
     void errorAnsweredNo() {
         SV_InstallSequenceAction* action = sequenceOf("twoparts");
-        testAction("three")->errorText = QStringLiteral("broken");
+        testAction("three")->error = QStringLiteral("broken");
         s_viewer->yesNoAnswers = QStringList{QStringLiteral("no")};
         QSignalSpy errors(action, &SV_Action::sig_error);
         QSignalSpy done(action, &SV_Action::sig_actionDone);
@@ -246,7 +241,7 @@ private slots:
     // which cancelled the failing action: the error must still be asked about once only.
     void errorAnsweredYes() {
         SV_InstallSequenceAction* action = sequenceOf("twoparts");
-        testAction("three")->errorText = QStringLiteral("broken");
+        testAction("three")->error = QStringLiteral("broken");
         s_viewer->yesNoAnswers = QStringList{QStringLiteral("no")};
         QSignalSpy done(action, &SV_Action::sig_actionDone);
         action->slot_start();
@@ -270,7 +265,7 @@ private slots:
 
     void errorInLastSequenceAsksNothing() {
         SV_InstallSequenceAction* action = sequenceOf("twoparts");
-        testAction("four")->errorText = QStringLiteral("late");
+        testAction("four")->error = QStringLiteral("late");
         s_viewer->yesNoAnswers = QStringList{QStringLiteral("no")};
         QSignalSpy done(action, &SV_Action::sig_actionDone);
         action->slot_start();
@@ -307,8 +302,8 @@ private slots:
 
     void cancelWhileRunning() {
         SV_InstallSequenceAction* action = sequenceOf("manual");
-        TestAction* first = testAction("first");
-        TestAction* second = testAction("second");
+        ScriptedAction* first = testAction("first");
+        ScriptedAction* second = testAction("second");
         QSignalSpy subjobs(action, &SV_InstallSequenceAction::sig_new_subjob);
         QSignalSpy done(action, &SV_Action::sig_actionDone);
         action->slot_start();
@@ -326,8 +321,8 @@ private slots:
 
     void cancelBetweenSequences() {
         SV_InstallSequenceAction* action = sequenceOf("manual");
-        TestAction* first = testAction("first");
-        TestAction* second = testAction("second");
+        ScriptedAction* first = testAction("first");
+        ScriptedAction* second = testAction("second");
         QSignalSpy subjobs(action, &SV_InstallSequenceAction::sig_new_subjob);
         QSignalSpy done(action, &SV_Action::sig_actionDone);
         action->slot_start();
@@ -343,9 +338,9 @@ private slots:
     // when it finishes.
     void answerNoCancelsRunningSequence() {
         SV_InstallSequenceAction* action = sequenceOf("manual");
-        TestAction* first = testAction("first");
-        TestAction* second = testAction("second");
-        first->errorText = QStringLiteral("stuck");
+        ScriptedAction* first = testAction("first");
+        ScriptedAction* second = testAction("second");
+        first->error = QStringLiteral("stuck");
         s_viewer->yesNoAnswers = QStringList{QStringLiteral("no")};
         QSignalSpy done(action, &SV_Action::sig_actionDone);
         QSignalSpy subjobs(action, &SV_InstallSequenceAction::sig_new_subjob);
@@ -363,8 +358,8 @@ private slots:
     // run is announced and finished once.
     void restartWhileRunning() {
         SV_InstallSequenceAction* action = sequenceOf("manual");
-        TestAction* first = testAction("first");
-        TestAction* second = testAction("second");
+        ScriptedAction* first = testAction("first");
+        ScriptedAction* second = testAction("second");
         QSignalSpy subjobs(action, &SV_InstallSequenceAction::sig_new_subjob);
         QSignalSpy done(action, &SV_Action::sig_actionDone);
         action->slot_start();

@@ -1,27 +1,24 @@
 // Stage trees built from install-file XML: loading, controls, conditions, navigation,
 // the stage life cycle and the UI element builder.
-#include "stagetestsupport.h"
-
 #include "sv_actionprocessor.h"
 #include "sv_engine.h"
+#include "sv_installfilebuilder.h"
 #include "sv_installsequenceaction.h"
 #include "sv_stage.h"
+#include "sv_testdoubles.h"
 #include "sv_uielement.h"
 #include "sv_vendoraction.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
+using vantortest::ScriptedAction;
+using vantortest::parseXml;
+
 // The engine's hook for further action types supplies the test actions: "test-sync"
 // finishes inside slot_start(), "test-manual" runs until the test finishes it.
 SV_Action* createVendorAction(const QString& type, QObject* parent) {
-    if (type == QLatin1String("test-sync")) {
-        return new TestAction(QString(), 1, true, parent);
-    }
-    if (type == QLatin1String("test-manual")) {
-        return new TestAction(QString(), 1, false, parent);
-    }
-    return nullptr;
+    return vantortest::createScriptedAction(type, parent);
 }
 
 namespace {
@@ -30,8 +27,8 @@ SV_Engine* engine() {
     return SV_Engine::engine();
 }
 
-TestAction* testAction(const char* id) {
-    return qobject_cast<TestAction*>(engine()->action(QLatin1String(id)));
+ScriptedAction* testAction(const char* id) {
+    return qobject_cast<ScriptedAction*>(engine()->action(QLatin1String(id)));
 }
 
 SV_Stage* stage(const char* id) {
@@ -363,8 +360,8 @@ private slots:
 </stage>)"));
         QVERIFY(s);
         QCOMPARE(s->initializer()->actionList().size(), 2);
-        TestAction* gate = testAction("initGate");
-        TestAction* seq = testAction("seqAfterGate");
+        ScriptedAction* gate = testAction("initGate");
+        ScriptedAction* seq = testAction("seqAfterGate");
         SV_Variable* name = engine()->variable(QStringLiteral("name"));
         name->storeValue(QStringList{QStringLiteral("before")});
 
@@ -397,7 +394,7 @@ private slots:
   <action-sequence output="text"><actionID action_id="seqOnly"/></action-sequence>
 </output-element></ui-element></ui></stage>)"));
         QVERIFY(s);
-        TestAction* action = testAction("seqOnly");
+        ScriptedAction* action = testAction("seqOnly");
         QVERIFY(s->hasActionSequences());
         QVERIFY(!s->actionsDone());
 
@@ -492,7 +489,7 @@ private slots:
             QStringLiteral("<ui-element><output-element><action-launcher action_id=\"launched\"/>"
                            "</output-element></ui-element>")));
         QVERIFY(launcher);
-        TestAction* launched = testAction("launched");
+        ScriptedAction* launched = testAction("launched");
         QCOMPARE(launcher->action(), launched);
         launcher->launchAction();
         QCOMPARE(launched->starts, 1);
