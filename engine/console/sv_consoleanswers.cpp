@@ -90,20 +90,22 @@ void SV_ConsoleAnswers::check(SV_Engine* engine) {
     });
 }
 
-void SV_ConsoleAnswers::applyAll(SV_Engine* engine) const {
+void SV_ConsoleAnswers::applyAll(SV_Engine* engine) {
     for (const SV_ConsoleAnswer& a : m_answers)
-        if (SV_Variable* variable = engine->variable(a.id))
+        if (SV_Variable* variable = engine->variable(a.id)) {
             storeValue(variable, a.value);
+            m_applied.insert(a.id, qobject_cast<SV_PasswordVariable*>(variable) ? a.value : answerForm(variable));
+        }
 }
 
 void SV_ConsoleAnswers::reapply(SV_Variable* variable) const {
     if (!variable)
         return;
-    for (const SV_ConsoleAnswer& a : m_answers)
-        if (a.id == variable->ID()) {
-            storeValue(variable, a.value);
-            return;
-        }
+    const auto it = m_applied.constFind(variable->ID());
+    if (it == m_applied.constEnd())
+        return;
+    if (qobject_cast<SV_PasswordVariable*>(variable) || answerForm(variable) != *it)
+        storeValue(variable, *it);
 }
 
 bool SV_ConsoleAnswers::has(const QString& id) const {

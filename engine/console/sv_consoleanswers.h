@@ -2,6 +2,7 @@
 #define SV_CONSOLEANSWERS_H
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -27,10 +28,12 @@ public:
     // Checks every answer against the engine's variables in one pass: unknown ids,
     // repeated ids, refused values, unknown choice ids. Appends to problems().
     void check(SV_Engine* engine);
-    // Stores every answer, in file order.
-    void applyAll(SV_Engine* engine) const;
-    // Stores the answer for this variable again, if there is one (after a stage's
-    // initialisation may have changed it).
+    // Stores every answer, in file order, and remembers what each variable then held.
+    void applyAll(SV_Engine* engine);
+    // Gives the variable again what it held after its answer was stored, if it has an
+    // answer and holds something else now (a stage's initialisation may have changed it).
+    // The value held, not the answer, is stored again: a multiple choice answered "b"
+    // holds "a,b" when b requires a, and storing "b" again would untick both.
     void reapply(SV_Variable* variable) const;
     bool has(const QString& id) const;
 
@@ -49,6 +52,7 @@ public:
 private:
     QList<SV_ConsoleAnswer> m_answers;
     QStringList m_problems;
+    QHash<QString, QString> m_applied;
 };
 
 #endif

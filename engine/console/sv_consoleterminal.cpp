@@ -105,7 +105,9 @@ void SV_ConsoleTerminal::writeWrapped(const QString& text, int indent) {
 }
 
 bool SV_ConsoleTerminal::readLine(const QString& prompt, QString& line, bool hidden) {
-    write(prompt);
+    // Echo goes off before the prompt appears, so nothing typed after it is shown; the
+    // settings change at once (TCSANOW), so text typed ahead is kept.
+    endProgress();
     const bool echoOff = hidden && m_inputTty;
     if (echoOff) {
         struct termios t;
@@ -115,10 +117,11 @@ bool SV_ConsoleTerminal::readLine(const QString& prompt, QString& line, bool hid
             std::signal(SIGINT, restoreAndRaise);
             std::signal(SIGTERM, restoreAndRaise);
             std::signal(SIGHUP, restoreAndRaise);
-            tcsetattr(STDIN_FILENO, TCSAFLUSH, &t);
+            tcsetattr(STDIN_FILENO, TCSANOW, &t);
             s_echoOff = 1;
         }
     }
+    writeAll(STDOUT_FILENO, prompt.toLocal8Bit());
     QByteArray bytes;
     bool ended = false;
     for (;;) {
@@ -135,7 +138,7 @@ bool SV_ConsoleTerminal::readLine(const QString& prompt, QString& line, bool hid
         bytes += c;
     }
     if (s_echoOff) {
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &s_savedTermios);
+        tcsetattr(STDIN_FILENO, TCSANOW, &s_savedTermios);
         s_echoOff = 0;
         writeAll(STDOUT_FILENO, "\n"); // the Enter that was not echoed
     }

@@ -93,11 +93,8 @@ QString SV_ConsoleViewer::getLanguage() {
     for (int i = 0; i < languages.size(); ++i)
         if (languages[i].encoding == m_engine->locale())
             def = i;
-    if (!m_interactive || m_ended) {
-        m_terminal.write(QStringLiteral("Language: %1 (%2)\n")
-                             .arg(languages[def].name, languages[def].encoding));
+    if (!m_interactive || m_ended)
         return languages[def].encoding;
-    }
     m_terminal.write(QStringLiteral("Languages:\n"));
     for (int i = 0; i < languages.size(); ++i)
         m_terminal.write(QStringLiteral("  %1) %2 (%3)\n")
@@ -125,8 +122,10 @@ QString SV_ConsoleViewer::getLanguage() {
 
 void SV_ConsoleViewer::startLoading() {}
 
+// The start-up status texts are for someone watching; an unattended run's output starts
+// with the answers (and stays empty when the install file is faulty).
 void SV_ConsoleViewer::setLoadingMessage(const QString& message) {
-    if (!m_ended)
+    if (m_interactive && !m_ended)
         m_terminal.write(message + QStringLiteral("...\n"));
 }
 
