@@ -131,6 +131,7 @@ QString wizard(const TempDir& dir, const QString& root) {
     const QString actions = shAction(QStringLiteral("dump"), QStringLiteral("printf '%s|' \"$2\" \"$3\" \"$4\" \"$5\" \"$6\" >\"$1/values\""),
                                      {root, QStringLiteral("$$name$$"), QStringLiteral("$$port$$"), QStringLiteral("$$secret$$"),
                                       QStringLiteral("$$enabled$$"), QStringLiteral("$$flavour$$")});
+    const QString hello = shAction(QStringLiteral("hello"), QStringLiteral("echo hello from the launcher; echo launched >\"$1/launched\""), {root});
     auto in = [](const char* id) {
         return QStringLiteral("<ui-element><input-element><variable-input var_id=\"%1\"/></input-element></ui-element>").arg(QLatin1String(id));
     };
@@ -139,8 +140,10 @@ QString wizard(const TempDir& dir, const QString& root) {
         QStringLiteral("<stage id=\"second\"><string>Second</string><ui>%1%2%3</ui><continue-conditions>"
                        "<var-condition var_id=\"secret\" condition=\"valid-password\"/></continue-conditions></stage>")
             .arg(in("secret"), in("enabled"), in("flavour")) +
-        QStringLiteral("<stage id=\"end\"><string>End</string><ui><finish><string>Finish</string></finish></ui></stage>");
-    return writeInstallFile(dir, vars, actions, stages, QStringLiteral("<run-action action_id=\"dump\"/>"));
+        QStringLiteral("<stage id=\"end\"><string>End</string><ui><finish><string>Finish</string></finish>"
+                       "<ui-element><output-element><string>Say hello</string><action-launcher action_id=\"hello\"/>"
+                       "</output-element></ui-element></ui></stage>");
+    return writeInstallFile(dir, vars, actions + hello, stages, QStringLiteral("<run-action action_id=\"dump\"/>"));
 }
 
 bool startWizard(PtySession& pty, const TempDir& dir, const QString& file) {
@@ -221,6 +224,15 @@ void TestInteractive::typedAnswersBackAndHiddenPassword() {
     pty.send("\n");
     EXPECT("== End ==");
     EXPECT("Enter = Finish");
+    EXPECT("1 = Say hello");
+    EXPECT("> ");
+    QVERIFY(!QFile::exists(root + QStringLiteral("/launched")));
+    pty.send("1\n"); // the action launcher, run to its end
+    EXPECT("Say hello: done");
+    QCOMPARE(readFile(root + QStringLiteral("/launched")), QByteArray("launched\n"));
+    EXPECT("> ");
+    pty.send("l\n"); // the log
+    EXPECT("Installation Log Messages:");
     EXPECT("> ");
     pty.send("\n");
     EXPECT("The installation is complete.");
