@@ -11,6 +11,9 @@ DOMAINS=${DOMAINS:-100}
 USERS=${USERS:-1000}  # per domain
 NGROUPS=${NGROUPS:-100} # per domain: 70 with users, 20 above them, 10 on top
 ROUNDS=${ROUNDS:-3}
+# COMPARE=PATH: another rulesmith binary (say, a build of an earlier commit), timed in the
+# same rounds on the same data, so that a change can be measured on a busy machine.
+COMPARE=${COMPARE:-}
 
 [ "$(id -u)" = 0 ] || { echo "rulesmith.sh: run as root" >&2; exit 1; }
 getent passwd cyrus >/dev/null || useradd --system --no-create-home --shell /usr/sbin/nologin cyrus
@@ -84,6 +87,14 @@ ldapsearch_both() {
 t0=$(date +%s.%N)
 /usr/bin/time -f '%M' -o "$work/mem" "$tool"
 t_first=$(calc "$(date +%s.%N) - $t0")
+if [ -n "$COMPARE" ]; then
+    # The other build's first run, in a tree of its own.
+    mkdir -p "$work/sieve-compare"
+    for l in a b c d e f g h i j k l m n o p q r s t u v w x y z; do mkdir -p "$work/sieve-compare/$l"; done
+    chown -R cyrus "$work/sieve-compare"
+    t_cmpfirst=$(QUORELLE_SIEVE_DIR="$work/sieve-compare" bench_time "$COMPARE")
+    rm -rf "$work/sieve-compare"
+fi
 peak_kb=$(tail -1 "$work/mem")
 nscripts=$(find "$work/sieve" -name msg.script | wc -l)
 sievec_conf="$work/empty.conf"
@@ -95,12 +106,16 @@ ldapsearch_both >/dev/null
 # Reading and compiling the directory only: --uid of a user that does not exist ends the run
 # right after the compile step (with a fatal error).
 read_only() {
-    "$tool" --uid=no-such-user 2>/dev/null || true
+    "${tool:?}" --uid=no-such-user 2>/dev/null || true
 }
 
-tr=() tl=() tread=()
+tr=() tl=() tread=() tcmp=() tcmpread=()
 for r in $(seq 1 "$ROUNDS"); do
     tr+=("$(bench_time "$tool")")
+    if [ -n "$COMPARE" ]; then
+        tcmp+=("$(bench_time "$COMPARE")")
+        tcmpread+=("$(tool=$COMPARE bench_time read_only)")
+    fi
     tl+=("$(bench_time ldapsearch_both)")
     tread+=("$(bench_time read_only)")
 done
@@ -117,3 +132,14 @@ printf '  ldapsearch, users and groups:               %8.3f s\n' "$t_ls"
 printf 'ratio rulesmith rebuild / ldapsearch: %.3f (limit 1.5)\n' "$(calc "$t_tool / $t_ls")"
 printf 'ratio rulesmith first run / ldapsearch: %.3f\n' "$(calc "$t_first / $t_ls")"
 printf 'peak memory (maximum resident set): %.1f MB (limit 250 MB)\n' "$(calc "$peak_kb / 1024")"
+if [ -n "$COMPARE" ]; then
+    t_cmp=$(median "${tcmp[@]}")
+    t_cmpread=$(median "${tcmpread[@]}")
+    printf 'compared with %s, same rounds:\n' "$COMPARE"
+    printf '  first run:            %8.3f s (this build / that one: %.3f)\n' "$t_cmpfirst" \
+        "$(calc "$t_first / $t_cmpfirst")"
+    printf '  rebuild:              %8.3f s (this build / that one: %.3f)\n' "$t_cmp" \
+        "$(calc "$t_tool / $t_cmp")"
+    printf '  reading the directory: %7.3f s (this build / that one: %.3f)\n' "$t_cmpread" \
+        "$(calc "$t_read / $t_cmpread")"
+fi

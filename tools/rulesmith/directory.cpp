@@ -234,6 +234,17 @@ void add_group(Directory& dir, ReadScratch& scratch, LDAPMessage* e) {
     dir.group_store.push_back(g);
 }
 
+// The table of the records of a store, sorted by key (records with equal keys in the order
+// received).
+template <typename Rec>
+void sort_table(std::deque<Rec>& store, std::vector<Rec*>& table, std::string_view Rec::*key) {
+    table.reserve(store.size());
+    for (Rec& r : store)
+        table.push_back(&r);
+    std::stable_sort(table.begin(), table.end(),
+                     [key](const Rec* a, const Rec* b) { return a->*key < b->*key; });
+}
+
 // Exact match in a table sorted by key: the first position holding the key, -1 when absent.
 template <typename Rec>
 int find_sorted(const std::vector<Rec*>& table, std::string_view Rec::*key, std::string_view want) {
@@ -319,11 +330,7 @@ void load_directory(Directory& dir, ReadScratch& scratch, bool debug) {
         }
         ldap_msgfree(res);
     }
-    dir.users.reserve(dir.user_store.size());
-    for (User& u : dir.user_store)
-        dir.users.push_back(&u);
-    std::stable_sort(dir.users.begin(), dir.users.end(),
-                     [](const User* a, const User* b) { return a->uid < b->uid; });
+    sort_table(dir.user_store, dir.users, &User::uid);
     if (debug)
         print_users(dir);
 
@@ -347,11 +354,7 @@ void load_directory(Directory& dir, ReadScratch& scratch, bool debug) {
         groups_done = type == LDAP_RES_SEARCH_RESULT;
         take_group(type, res);
     }
-    dir.groups.reserve(dir.group_store.size());
-    for (Group& g : dir.group_store)
-        dir.groups.push_back(&g);
-    std::stable_sort(dir.groups.begin(), dir.groups.end(),
-                     [](const Group* a, const Group* b) { return a->tag < b->tag; });
+    sort_table(dir.group_store, dir.groups, &Group::tag);
     if (debug)
         print_groups(dir);
 }

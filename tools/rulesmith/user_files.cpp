@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -23,15 +24,18 @@ bool safe_uid(std::string_view uid) {
            uid.find('\0') == std::string_view::npos;
 }
 
-// The user directory being processed. Once it exists it is opened (never through a link) and
-// the names inside it are resolved against that descriptor; full paths are made only for the
-// messages.
+// The user directory being processed. Names inside it are read through the one-letter
+// directory (short lookups, no descriptor of its own). Before anything in it is created,
+// replaced or removed it is opened, never through a link, and the changes go through that
+// descriptor: a user directory that is a link leads nowhere outside the tree. Full paths are
+// made only for the messages.
 struct UserDir {
-    int parent = AT_FDCWD;      // the one-letter directory
-    const char* rel = nullptr;  // the user directory, relative to parent
-    int fd = -1;                // the user directory itself, once open
+    int parent = AT_FDCWD;     // the one-letter directory
+    const char* rel = nullptr; // the user directory, relative to parent
+    int fd = -1;               // the user directory itself, once opened for a change
     const std::string* letter = nullptr;
     std::string_view uid;
+    std::string* buf = nullptr; // where at() builds a path
 
     ~UserDir() {
         if (fd >= 0)
@@ -39,21 +43,55 @@ struct UserDir {
     }
     std::string abs() const { return *letter + "/" + std::string(uid); }
     std::string full(const char* name) const { return abs() + "/" + name; }
+
+    // The descriptor and path under which the name inside the user directory is found; the
+    // path stays valid until the next call.
+    std::pair<int, const char*> at(const char* name) const {
+        if (fd >= 0)
+            return {fd, name};
+        buf->assign(rel);
+        *buf += '/';
+        *buf += name;
+        return {parent, buf->c_str()};
+    }
 };
 
 // Opens the user directory without following a link: 1 opened, 0 absent, -1 not a directory
 // (a symbolic link or another file), with errno set.
 int open_user_dir(UserDir& d) {
+    if (d.fd >= 0)
+        return 1;
     d.fd = openat(d.parent, d.rel, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (d.fd >= 0)
         return 1;
     return errno == ENOENT ? 0 : -1;
 }
 
+// The user directory opened for a change (made first when absent and make is set); false,
+// after a message, when it is refused: a link or no directory.
+bool open_for_change(UserDir& d, bool make) {
+    int opened = open_user_dir(d);
+    if (opened == 0 && make) {
+        if (mkdirat(d.parent, d.rel, 0700) != 0 || (opened = open_user_dir(d)) != 1)
+            die("cannot make directory " + d.abs() + "\n");
+    }
+    if (opened >= 0)
+        return true;
+    const int err = errno;
+    struct stat st;
+    const bool is_link =
+        fstatat(d.parent, d.rel, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+    report("refusing user directory " + d.abs() + ": " +
+           (is_link ? std::string("a symbolic link")
+                    : err == ENOTDIR ? std::string("not a directory") : strerror(err)));
+    return false;
+}
+
 // Reads the user's own script into out; false when there is none to copy: missing,
 // unreadable, or no regular file (a FIFO is never waited on).
-bool read_custom(int dirfd, std::string& out) {
-    const int fd = openat(dirfd, kCustomName, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+bool read_custom(const UserDir& d, std::string& out) {
+    const auto [dirfd, path] = d.at(kCustomName);
+    const int fd = openat(dirfd, path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st;
@@ -78,8 +116,9 @@ bool read_custom(int dirfd, std::string& out) {
 
 // True when the script holds exactly text (not followed if a link). The file is read with
 // room for one byte more than text, so a longer file shows as different.
-bool same_content(int dirfd, const std::string& text, std::string& old) {
-    const int fd = openat(dirfd, kLinkTarget, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+bool same_content(const UserDir& d, const std::string& text, std::string& old) {
+    const auto [dirfd, path] = d.at(kLinkTarget);
+    const int fd = openat(dirfd, path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     old.resize(text.size() + 1);
@@ -113,12 +152,9 @@ int create_temp(const UserDir& d) {
     return fd;
 }
 
-// Writes the script through a temporary file in the user directory, renamed over the
-// script, so that the mail server never sees a partly written script. A script that already
-// holds the text is left as it is.
-void write_script(const UserDir& d, const std::string& text, std::string& old) {
-    if (same_content(d.fd, text, old))
-        return;
+// Writes the script through a temporary file in the (opened) user directory, renamed over
+// the script, so that the mail server never sees a partly written script.
+void write_script(const UserDir& d, const std::string& text) {
     const int fd = create_temp(d);
     auto fail = [&](int err) {
         unlinkat(d.fd, kTempName, 0);
@@ -192,45 +228,36 @@ bool process_user(const Directory& dir, const User& u, SieveTree& tree, UserScra
     }
     UserDir d;
     d.uid = u.uid;
+    d.buf = &scratch.name;
     d.parent = tree.letter_fd(u.uid, d.letter);
     if (d.parent == AT_FDCWD) {
-        scratch.name = d.abs();
-        d.rel = scratch.name.c_str();
+        scratch.dir = d.abs();
+        d.rel = scratch.dir.c_str();
     } else {
         d.rel = u.uid.data(); // NUL-terminated in the store
     }
-    const int opened = open_user_dir(d);
-    if (opened < 0) {
-        // Never written through: a link could lead out of the tree.
-        const int err = errno;
-        struct stat st;
-        const bool is_link = fstatat(d.parent, d.rel, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                             S_ISLNK(st.st_mode);
-        report("refusing user directory " + d.abs() + ": " +
-               (is_link ? std::string("a symbolic link")
-                        : err == ENOTDIR ? std::string("not a directory") : strerror(err)));
-        return false;
-    }
 
     // One readlink tells whether the link exists (not following it) and what it names.
-    bool link_exists = false;
-    if (opened) {
-        char target[4096];
-        const ssize_t n = readlinkat(d.fd, kLinkName, target, sizeof target);
-        link_exists = n >= 0 || errno == EINVAL; // EINVAL: there, but no link
-        if (n >= 0 && std::string_view(target, static_cast<size_t>(n)) != kLinkTarget) {
-            if (debug)
-                printf("User %s has a custom script\n", u.uid.data());
-            unlinkat(d.fd, kLinkTarget, 0);
-            return true;
-        }
+    char target[4096];
+    const auto [linkfd, linkpath] = d.at(kLinkName);
+    const ssize_t n = readlinkat(linkfd, linkpath, target, sizeof target);
+    const bool link_exists = n >= 0 || errno == EINVAL; // EINVAL: there, but no link
+    if (n >= 0 && std::string_view(target, static_cast<size_t>(n)) != kLinkTarget) {
+        if (debug)
+            printf("User %s has a custom script\n", u.uid.data());
+        if (!open_for_change(d, false))
+            return false;
+        unlinkat(d.fd, kLinkTarget, 0);
+        return true;
     }
 
     if (!u.vacation && !u.spamfilter) {
         if (debug)
             printf("Disabling filters for user: %s\n", u.uid.data());
         struct stat st;
-        if (link_exists && fstatat(d.fd, kLinkName, &st, 0) == 0) {
+        if (link_exists && fstatat(linkfd, linkpath, &st, 0) == 0) {
+            if (!open_for_change(d, false))
+                return false;
             unlinkat(d.fd, kLinkTarget, 0);
             unlinkat(d.fd, kLinkName, 0);
             unlinkat(d.fd, kTempName, 0);
@@ -241,14 +268,19 @@ bool process_user(const Directory& dir, const User& u, SieveTree& tree, UserScra
 
     if (debug)
         printf("Enabling filters for user: %s\n", u.uid.data());
-    if (!opened) {
-        if (mkdirat(d.parent, d.rel, 0700) != 0 || open_user_dir(d) != 1)
-            die("cannot make directory " + d.abs() + "\n");
+    if (!link_exists) {
+        if (!open_for_change(d, true))
+            return false;
+        if (symlinkat(kLinkTarget, d.fd, kLinkName) != 0)
+            die("cannot make symlink " + d.full(kLinkName) + "\n");
     }
-    if (!link_exists && symlinkat(kLinkTarget, d.fd, kLinkName) != 0)
-        die("cannot make symlink " + d.full(kLinkName) + "\n");
-    const bool have_custom = read_custom(d.fd, scratch.custom);
+    const bool have_custom = read_custom(d, scratch.custom);
     sieve::script_text(script_parts(dir, u, scratch, have_custom), scratch.text);
-    write_script(d, scratch.text, scratch.old);
+    // A script that already holds the text is left as it is.
+    if (same_content(d, scratch.text, scratch.old))
+        return true;
+    if (!open_for_change(d, false))
+        return false;
+    write_script(d, scratch.text);
     return true;
 }

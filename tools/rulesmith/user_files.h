@@ -25,7 +25,8 @@ private:
 
 // Buffers of the per-user work, reused from user to user.
 struct UserScratch {
-    std::string name;                      // a path relative to a directory descriptor
+    std::string dir;                       // the user directory's path, when not relative
+    std::string name;                      // a path inside the user directory
     std::string custom;                    // the user's own script
     std::string text;                      // the script built
     std::string old;                       // the script found
