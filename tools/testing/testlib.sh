@@ -86,6 +86,16 @@ tl_run() {
     fi
 }
 
+# tl_same_text LABEL EXPECTED ACTUAL: true when equal (or EXPECTED is -), else both shown.
+tl_same_text() {
+    [ "$2" = "-" ] || [ "$2" = "$3" ] && return 0
+    echo "  $1: expected:" >&2
+    printf '%s' "$2" | sed 's/^/    |/' >&2
+    echo "  got:" >&2
+    printf '%s' "$3" | sed 's/^/    |/' >&2
+    return 1
+}
+
 tl_expect() {
     local name=$1 status=$2 out=$3 err=$4
     TL_CHECKS=$((TL_CHECKS + 1))
@@ -94,20 +104,8 @@ tl_expect() {
         echo "  status: expected $status, got $TL_RC" >&2
         bad=1
     fi
-    if [ "$out" != "-" ] && [ "$TL_OUT" != "$out" ]; then
-        echo "  stdout: expected:" >&2
-        printf '%s' "$out" | sed 's/^/    |/' >&2
-        echo "  got:" >&2
-        printf '%s' "$TL_OUT" | sed 's/^/    |/' >&2
-        bad=1
-    fi
-    if [ "$err" != "-" ] && [ "$TL_ERR" != "$err" ]; then
-        echo "  stderr: expected:" >&2
-        printf '%s' "$err" | sed 's/^/    |/' >&2
-        echo "  got:" >&2
-        printf '%s' "$TL_ERR" | sed 's/^/    |/' >&2
-        bad=1
-    fi
+    tl_same_text stdout "$out" "$TL_OUT" || bad=1
+    tl_same_text stderr "$err" "$TL_ERR" || bad=1
     if [ $bad = 1 ]; then
         tl_fail "$name"
     fi
