@@ -2,6 +2,7 @@
 
 #include "sv_action.h"
 #include "sv_actionprocessor.h"
+#include "sv_installsequenceaction.h"
 #include "sv_stage.h"
 #include "sv_textvariable.h"
 #include "sv_variable.h"
@@ -22,14 +23,19 @@ SV_Engine::ViewerFactory& viewerFactory() {
     return factory;
 }
 
-// Leaves the event loop with result 0. Queued, so that an end requested before the
+SV_Engine::ViewerFactory& consoleViewerFactory() {
+    static SV_Engine::ViewerFactory factory;
+    return factory;
+}
+
+// Leaves the event loop with the status. Queued, so that an end requested before the
 // loop has started (a scripted run, an empty action list) is not lost.
-void quitEventLoop() {
+void quitEventLoop(int status) {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return;
     QMetaObject::invokeMethod(
-        app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        app, [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
 }
 
 template <typename T>
@@ -55,6 +61,15 @@ SV_Engine* SV_Engine::engine() {
 
 void SV_Engine::setViewerFactory(ViewerFactory factory) {
     viewerFactory() = std::move(factory);
+}
+
+void SV_Engine::setConsoleViewerFactory(ViewerFactory factory) {
+    consoleViewerFactory() = std::move(factory);
+}
+
+void SV_Engine::endRun(int status) {
+    m_exitStatus = status;
+    quitEventLoop(status);
 }
 
 SV_Engine::SV_Engine()
@@ -119,6 +134,8 @@ void SV_Engine::init() {
 
     if (!m_consoleMode && viewerFactory())
         m_viewer = viewerFactory()();
+    else if (m_consoleMode && consoleViewerFactory())
+        m_viewer = consoleViewerFactory()();
 
     loadInstallInfo(m_root);
     loadLanguages(m_root);
@@ -153,6 +170,15 @@ void SV_Engine::init() {
     loadStages(m_root);
     loadPostInstall(m_root);
 
+    // Count the errors that actions report (ignored ones are never signalled). Sequences
+    // only pass on the errors of their actions, which are counted themselves.
+    for (SV_Action* action : findChildren<SV_Action*>()) {
+        if (qobject_cast<SV_ActionProcessorAction*>(action) ||
+            qobject_cast<SV_InstallSequenceAction*>(action))
+            continue;
+        connect(action, &SV_Action::sig_error, this, [this] { ++m_actionErrors; });
+    }
+
     if (m_viewer)
         m_viewer->setLoadingMessage(QStringLiteral("Running Preinstall"));
 
@@ -171,14 +197,14 @@ void SV_Engine::finishInstall() {
 }
 
 void SV_Engine::slot_postinstallDone() {
-    quitEventLoop();
+    endRun(m_consoleMode && m_viewer && m_actionErrors > 0 ? 3 : 0);
 }
 
 void SV_Engine::cancelInstall() {
     if (!m_viewer)
         return;
     if (m_viewer->getYesNo(tr("Are you sure you want to exit?")) == QLatin1String("yes"))
-        quitEventLoop();
+        endRun(m_consoleMode ? 2 : 0);
 }
 
 // The viewer services are only used while a viewer runs the wizard; without one they

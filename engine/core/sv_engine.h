@@ -9,6 +9,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTextStream>
 
 #include <functional>
@@ -52,6 +53,9 @@ public:
     // viewer is created.
     using ViewerFactory = std::function<SV_Viewer*()>;
     static void setViewerFactory(ViewerFactory factory);
+    // Creates the viewer in console mode (the terminal viewer); when unset, a console run
+    // has no viewer and stops after the pre-install actions.
+    static void setConsoleViewerFactory(ViewerFactory factory);
 
     // Command-line configuration.
     void setInstallFile(const QString& file);
@@ -84,12 +88,25 @@ public:
     QString translationFile(const QString& name) const;
 
     void storeProfile(const QString& id);
+    // True while storeProfile(id) is setting the profile's variables.
+    bool applyingProfile(const QString& id) const { return m_applyingProfiles.contains(id); }
     void cancelInstall();
     void finishInstall();
     QString getYesNo(const QString& question);
     void showPrompt(const QString& message);
     void showLog();
     SV_Viewer* viewer() const { return m_viewer; }
+
+    // The end of a run. endRun leaves the event loop with the status (queued, so an end
+    // asked for before the loop runs is kept); exitStatus is the status asked for last.
+    // With a console viewer the statuses say how the run went: finishInstall ends with 3
+    // when an action reported an error that was not ignored ("ignore-errors"), else 0; a
+    // confirmed cancel ends with 2 (nothing was installed to the end). Without one (the
+    // window) both end with 0.
+    void endRun(int status);
+    int exitStatus() const { return m_exitStatus; }
+    // Errors reported by actions (sig_error) since start-up; ignored errors are not counted.
+    int actionErrorCount() const { return m_actionErrors; }
 
     // Installation log.
     QTextStream& dbgStream();
@@ -155,11 +172,14 @@ private:
     SV_ActionProcessor* m_preinstall = nullptr;
     SV_ActionProcessor* m_postinstall = nullptr;
     SV_Stage* m_firstStage = nullptr;
+    QStringList m_applyingProfiles;
     QDomDocument m_installLog;
     QDomDocument m_installErrors;
     QString m_debugText;
     QTextStream m_debugStream;
     SV_Viewer* m_viewer = nullptr;
+    int m_exitStatus = 0;
+    int m_actionErrors = 0;
 };
 
 #endif

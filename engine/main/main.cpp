@@ -1,3 +1,4 @@
+#include "sv_consoleviewer.h"
 #include "sv_engine.h"
 #include "sv_engine_messagehandler.h"
 #include "sv_qtviewer.h"
@@ -124,6 +125,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<QCoreApplication> app;
     if (cl.console) {
         app = std::make_unique<QCoreApplication>(argc, argv);
+        // The wizard in the terminal, or unattended with answers from standard input.
+        SV_Engine::setConsoleViewerFactory([] { return new SV_ConsoleViewer; });
     } else {
         app = std::make_unique<QApplication>(argc, argv);
         SV_Engine::setViewerFactory([] {

@@ -149,9 +149,16 @@ void TestCommandLine::runStopsAfterPreinstall() {
         args << file;
     const ProcessResult r = run(args);
     QVERIFY(r.started);
-    QCOMPARE(r.exitCode, 1);
-    QVERIFY2(r.err.endsWith("\n" + kNoViewer), r.err.constData());
-    QCOMPARE(r.out, QByteArray());
+    if (args.contains("--console")) {
+        // The console viewer takes over: this file has no stage, so the run goes on to the
+        // post-install list and ends regularly.
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains("The installation has no stage to show."), r.out.constData());
+    } else {
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.endsWith("\n" + kNoViewer), r.err.constData());
+        QCOMPARE(r.out, QByteArray());
+    }
     // The pre-install list ran before the stop; the one language was chosen.
     QFile out(m_tmp.file("run/out"));
     QVERIFY(out.open(QIODevice::ReadOnly));
@@ -170,7 +177,7 @@ void TestCommandLine::programDirectory() {
     ProcessResult r =
         vantortest::runProgram("./bin/vantor", {"--console", file}, m_env, m_tmp.path());
     QVERIFY(r.started);
-    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.exitCode, 0); // the console viewer ends a run without stages regularly
     QFile out(m_tmp.file("prefix/out"));
     QVERIFY(out.open(QIODevice::ReadOnly));
     QCOMPARE(out.readAll(), (bin + "/res|en").toUtf8());
@@ -182,7 +189,7 @@ void TestCommandLine::programDirectory() {
     r = vantortest::runProgram("/bin/sh", {"-c", "exec vantor --console \"$0\"", file}, env,
                                m_tmp.file("prefix"));
     QVERIFY(r.started);
-    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.exitCode, 0);
     QVERIFY(out.open(QIODevice::ReadOnly));
     QCOMPARE(out.readAll(), (bin + "/res|en").toUtf8());
 }
