@@ -18,8 +18,10 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev wine wine64
   # vantor actions and their tests: rpm and rpmbuild, ps, chattr
   rpm procps e2fsprogs
-  # benchmarks and demo
-  gettext-base time xvfb xauth
+  # benchmarks and demo (xmllint is the yardstick of the install-file load benchmark)
+  gettext-base time xvfb xauth libxml2-utils
+  # fuzz targets: clang with libFuzzer and the sanitizer runtimes, llvm-symbolizer for reports
+  clang libfuzzer-14-dev libclang-rt-14-dev llvm
   # wizard window tests under a real X server (synthetic keys and clicks)
   xdotool
 )

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
 # Extra arguments go to ctest, e.g. `bash scripts/test.sh -R '^engine\.'`.
+# Before the tests, each fuzz target runs on its seed corpus for QUORELLE_FUZZ_SECONDS seconds
+# (default 20; 0 leaves the fuzz stage out) in its own clang build (build-fuzz, see
+# scripts/fuzz.sh); a finding fails the run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORELLE_TEST_BUILD:-$here/build-test}
@@ -9,6 +12,11 @@ bash "$here/scripts/setup.sh"
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORELLE_SANITIZE=ON
 cmake --build "$build" -j2
+
+fuzz_seconds=${QUORELLE_FUZZ_SECONDS:-20}
+if [ "$fuzz_seconds" -gt 0 ]; then
+    bash "$here/scripts/fuzz.sh" "$fuzz_seconds"
+fi
 
 # A sanitizer report fails the run; third-party suppressions are listed with their reasons.
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"

@@ -14,6 +14,7 @@
 
 // Sanitizer interfaces, present only in sanitized builds.
 extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
+extern "C" void __lsan_do_leak_check(void) __attribute__((weak));
 // The inline 8-bit coverage counters of -fsanitize=fuzzer, bounded by the linker.
 extern "C" uint8_t __start___sancov_cntrs[] __attribute__((weak));
 extern "C" uint8_t __stop___sancov_cntrs[] __attribute__((weak));
@@ -36,6 +37,19 @@ size_t countersSize() {
 void copyCountersOut() {
     if (sharedCounters)
         std::memcpy(sharedCounters, __start___sancov_cntrs, counterCount);
+}
+
+// In the child, the first of the exit handlers to run: everything registered in the child
+// (the product's statics) has run by then; what was registered before the fork belongs to
+// the caller and is skipped. libFuzzer's own exit handler in particular would take the
+// child's exit for the fuzz target exiting and record the input as a crash. Leaks are
+// checked here, since the sanitizer's own check at exit is skipped with the rest.
+void childExit(int status, void*) {
+    copyCountersOut();
+    if (__lsan_do_leak_check)
+        __lsan_do_leak_check(); // a leak ends the child through childDeath()
+    std::fflush(nullptr);
+    _exit(status);
 }
 
 void childDeath() {
@@ -96,7 +110,7 @@ void runInChild(const std::function<void()>& child) {
             std::signal(sig, SIG_DFL);
         if (__sanitizer_set_death_callback)
             __sanitizer_set_death_callback(childDeath);
-        std::atexit(copyCountersOut);
+        on_exit(childExit, nullptr);
         dup2(outputFd, STDOUT_FILENO);
         dup2(outputFd, STDERR_FILENO);
         child();
