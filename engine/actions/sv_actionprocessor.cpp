@@ -45,6 +45,21 @@ int SV_ActionProcessor::totalActionSteps() const {
 }
 
 void SV_ActionProcessor::slot_actionDone() {
+    // An action that finishes inside its own slot_start() lands here while the loop below
+    // is still starting it: note that, and let the loop go on with the next action. A
+    // long list of actions that finish at once so runs in a loop instead of one nested
+    // call per action.
+    if (m_starting) {
+        m_finishedWhileStarting = true;
+        return;
+    }
+    do {
+        runNext();
+    } while (m_finishedWhileStarting);
+}
+
+void SV_ActionProcessor::runNext() {
+    m_finishedWhileStarting = false;
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();
 
@@ -81,7 +96,9 @@ void SV_ActionProcessor::slot_actionDone() {
     connect(next, &SV_Action::sig_text, this, &SV_ActionProcessor::sig_actionText,
             Qt::UniqueConnection);
     m_currentTotal = next->totalSteps();
+    m_starting = true;
     next->slot_start();
+    m_starting = false;
 }
 
 void SV_ActionProcessor::slot_actionProgress(int steps) {

@@ -36,6 +36,10 @@ signals:
     void sig_actionText(const QString& text);
 
 private:
+    // Finishes the current action, if any, and starts the next one (or reports the run
+    // done); m_finishedWhileStarting tells whether the started action finished at once.
+    void runNext();
+
     QList<SV_Action*> m_actions;
     QQueue<SV_Action*> m_queue;
     SV_Action* m_current = nullptr;
@@ -43,6 +47,8 @@ private:
     bool m_forward;
     int m_stepsDone = 0;
     int m_currentTotal = 0;
+    bool m_starting = false;
+    bool m_finishedWhileStarting = false;
 };
 
 // Runs a whole action list as one action.

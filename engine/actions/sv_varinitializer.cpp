@@ -4,17 +4,41 @@
 #include "sv_engine.h"
 #include "sv_variable.h"
 
+namespace {
+
+// The initializers that have started their action and wait for it, in starting order. An
+// initializer whose action is one of them (or itself) would start a chain that never ends.
+QList<SV_VarInitializer*>& waitingInitializers() {
+    static QList<SV_VarInitializer*> waiting;
+    return waiting;
+}
+
+} // namespace
+
 void SV_VarInitializer::slot_start() {
     SV_Action::slot_start();
     SV_Engine* engine = SV_Engine::engine();
     m_action = engine->action(option(QStringLiteral("action_id")));
     m_variable = engine->variable(option(QStringLiteral("var_id")));
-    // An initializer never runs itself: that would never end.
-    if (!m_action || !m_variable || m_action == this) {
+    if (!m_action || !m_variable) {
         err(ID(), QStringLiteral("Could not load the needed variable or action"));
         slot_setDone();
         return;
     }
+    QList<SV_VarInitializer*>& waiting = waitingInitializers();
+    const auto* target = qobject_cast<SV_VarInitializer*>(m_action.data());
+    const int cycleStart = m_action == this ? int(waiting.size()) : int(waiting.indexOf(target));
+    if (m_action == this || (target && cycleStart >= 0)) {
+        QStringList cycle;
+        for (int i = cycleStart; i < waiting.size(); ++i)
+            cycle << waiting.at(i)->ID();
+        cycle << ID() << m_action->ID();
+        err(ID(), QStringLiteral("Initializer cycle: %1").arg(cycle.join(QStringLiteral(" -> "))));
+        m_action = nullptr;
+        slot_setDone();
+        return;
+    }
+    waiting.append(this);
     connect(m_action, &SV_Action::sig_actionDone, this, &SV_VarInitializer::slot_actionDone);
     m_action->slot_start();
 }
@@ -34,5 +58,6 @@ void SV_VarInitializer::slot_actionDone() {
     }
     disconnect(m_action, &SV_Action::sig_actionDone, this, &SV_VarInitializer::slot_actionDone);
     m_action = nullptr;
+    waitingInitializers().removeOne(this);
     slot_setDone();
 }

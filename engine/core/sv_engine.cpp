@@ -1,4 +1,5 @@
 #include "sv_engine.h"
+#include "sv_xmldepth.h"
 
 #include "sv_action.h"
 #include "sv_actionprocessor.h"
@@ -127,9 +128,11 @@ void SV_Engine::init() {
     QFile file(m_installFile);
     if (!file.open(QIODevice::ReadOnly))
         qFatal("Could not open installation file");
-    if (!m_document.setContent(&file) || m_document.documentElement().isNull())
-        qFatal("Could not parse install file...check for xml validity");
+    const QByteArray content = file.readAll();
     file.close();
+    if (xmlNestsDeeperThan(content, kMaxInstallFileDepth) || !m_document.setContent(content) ||
+        m_document.documentElement().isNull())
+        qFatal("Could not parse install file...check for xml validity");
     m_root = m_document.documentElement();
 
     if (!m_consoleMode && viewerFactory())

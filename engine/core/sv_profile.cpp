@@ -19,10 +19,14 @@ void SV_Engine::loadProfiles(const QDomElement& root) {
     }
 }
 
+// A profile may set a profile variable, which applies the profile it selects. A profile
+// already being applied is not applied again from inside itself: the chain would never end,
+// and the outer application's settings stand.
 void SV_Engine::storeProfile(const QString& id) {
     SV_Profile* profile = m_profiles.value(id);
-    if (!profile)
+    if (!profile || applyingProfile(id))
         return;
+    m_applyingProfiles.append(id);
     const QMap<QString, QString> settings = profile->varSettings();
     for (auto it = settings.constBegin(); it != settings.constEnd(); ++it) {
         SV_Variable* var = variable(it.key());
@@ -30,4 +34,5 @@ void SV_Engine::storeProfile(const QString& id) {
             continue;
         var->storeValue(it.value().split(QLatin1Char(','), Qt::SkipEmptyParts));
     }
+    m_applyingProfiles.removeLast();
 }

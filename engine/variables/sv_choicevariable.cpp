@@ -162,7 +162,9 @@ void SV_ProfileVariable::storeValue(const QStringList& values) {
     if (values.size() != 1)
         return;
     const QString& v = values.first();
-    if (!selectOnly(v))
+    // Selecting a profile that is being applied (it set this variable, directly or through
+    // other profiles) would undo the selection that application made.
+    if (SV_Engine::engine()->applyingProfile(v) || !selectOnly(v))
         return;
     SV_Engine::engine()->storeProfile(v);
     emit sig_valuechanged();

@@ -91,17 +91,22 @@ bool isLdapSpecial(QChar c) {
 
 } // namespace
 
+// Puts a backslash before every special character that does not already follow one.
+// A cursor right behind such a character stays behind it. One pass over the text.
 void SV_LDAPValueValidator::escape(QString& input, int* cursor) {
+    QString out;
+    out.reserve(input.size() + input.size() / 8 + 1);
     for (int i = 0; i < input.size(); ++i) {
-        if (!isLdapSpecial(input.at(i)))
-            continue;
-        if (i == 0 || input.at(i - 1) != QLatin1Char('\\')) {
-            input.insert(i, QLatin1Char('\\'));
-            if (cursor && *cursor == i + 1)
-                *cursor = i + 2;
-            ++i; // now on the special character; the loop continues after it
+        const QChar c = input.at(i);
+        if (isLdapSpecial(c) && (i == 0 || input.at(i - 1) != QLatin1Char('\\'))) {
+            if (cursor && *cursor == out.size() + 1)
+                *cursor = out.size() + 2;
+            out += QLatin1Char('\\');
         }
+        out += c;
     }
+    if (out.size() != input.size())
+        input = out;
 }
 
 QValidator::State SV_LDAPValueValidator::validate(QString& input, int& pos) const {
