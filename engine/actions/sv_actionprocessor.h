@@ -8,7 +8,29 @@
 #include <QObject>
 #include <QQueue>
 
-// Runs a list of actions one after another, summing their progress. Never stops on errors.
+// Runs a list of actions one after another, summing their progress. It only points at the
+// actions (one action may be listed in several processors, or twice in one).
+//
+// - startActions() stops a run still going, asks every action's totalSteps() and starts
+//   the first; each next action starts when the one before emits sig_actionDone(). Pending
+//   events are processed between two actions, so a cancel can arrive there.
+// - A run may complete inside startActions(): an empty list, or actions that finish inside
+//   their slot_start(), emit sig_actionsDone() before startActions() returns.
+// - sig_actionProgress(n) counts in the steps of the whole list: the steps of the actions
+//   already finished plus the current action's value; a value above the current action's
+//   totalSteps() is dropped.
+// - sig_actionError() passes each error text on unchanged; errors never stop the run.
+// - sig_actionDone(action) follows each finished action, sig_actionsDone() the whole run,
+//   once per run.
+// - stopActions() cancels the current action and drops the rest; nothing is emitted at
+//   once. When the cancelled action still finishes later, the run reports
+//   sig_actionsDone() then; an action that never finishes leaves the run without it.
+//
+//   SV_ActionProcessor processor;
+//   processor.addAction(unpack);
+//   processor.addAction(configure);
+//   QObject::connect(&processor, &SV_ActionProcessor::sig_actionsDone, [] { next(); });
+//   processor.startActions();
 class SV_ActionProcessor : public QObject, public SV_Logger {
     Q_OBJECT
 public:
@@ -51,7 +73,9 @@ private:
     bool m_finishedWhileStarting = false;
 };
 
-// Runs a whole action list as one action.
+// Runs a whole action list as one action: its steps are the list's, its progress and
+// errors are the processor's, and it is done when the processor's run is; a cancel stops
+// the processor. Errors of the inner actions do not make the wrapper unsuccessful.
 class SV_ActionProcessorAction : public SV_Action {
     Q_OBJECT
 public:

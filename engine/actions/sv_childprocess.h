@@ -7,10 +7,28 @@
 #include <QString>
 #include <QStringList>
 
-// A child process with captured output: the program and its arguments form an argument
-// vector handed to the program without a shell. Output arrives in chunks as signals; the
-// exit is signalled once, after all output of the child has been delivered. This class is
-// the engine's only user of QProcess.
+// A child process with captured output. This class is the engine's only user of
+// QProcess; an action that runs a program uses it (or derives from SV_ProcessAction).
+//
+// What it guarantees:
+// - The program and its arguments form an argument vector handed to the program as it
+//   is, never through a shell; the program is searched on PATH unless it holds a slash.
+// - start() knows the outcome of the exec before it returns: false when nothing was
+//   started (already running, no program, not executable), and then no signal follows.
+// - Output arrives in chunks (receivedStdout(), receivedStderr()) as the child writes it;
+//   a chunk may end anywhere, even inside a multi-byte character or a line.
+// - processExited() comes exactly once per successful start, after the last chunk of
+//   output has been delivered; with NotifyOnExit from the event loop, with Block before
+//   start() returns.
+// - After detach() or the object's destruction no signal arrives for that child; a
+//   child still running when its object is destroyed is killed and reaped.
+//
+//   SV_ChildProcess child;
+//   child << QStringLiteral("rpm") << QStringLiteral("-q") << QStringLiteral("bash");
+//   QObject::connect(&child, &SV_ChildProcess::processExited, [](SV_ChildProcess* p) {
+//       use(p->normalExit() && p->exitStatus() == 0);
+//   });
+//   if (!child.start()) { /* not started: report it, no exit signal follows */ }
 class SV_ChildProcess : public QObject {
     Q_OBJECT
 public:

@@ -1,18 +1,8 @@
 #include "sv_pauseaction.h"
 
+#include "sv_progresssteps.h"
+
 #include <QTimer>
-
-#include <algorithm>
-
-namespace {
-
-int pauseInterval(const QString& text) {
-    bool ok = false;
-    const int interval = text.toInt(&ok);
-    return (ok && interval > 0) ? interval : 1000;
-}
-
-} // namespace
 
 SV_PauseAction::SV_PauseAction(QObject* parent) : SV_Action(parent), m_timer(new QTimer(this)) {
     connect(m_timer, &QTimer::timeout, this, &SV_PauseAction::slot_progress);
@@ -23,7 +13,7 @@ int SV_PauseAction::totalSteps() {
     const int time = option(QStringLiteral("time")).toInt(&ok);
     if (!ok)
         return m_totalSteps;
-    m_totalSteps = std::max(0, time / pauseInterval(option(QStringLiteral("progress-interval"))));
+    m_totalSteps = SV_ProgressSteps::steps(time, option(QStringLiteral("progress-interval")));
     return m_totalSteps;
 }
 
@@ -37,7 +27,7 @@ void SV_PauseAction::slot_start() {
         slot_setDone();
         return;
     }
-    const int interval = pauseInterval(option(QStringLiteral("progress-interval")));
+    const int interval = SV_ProgressSteps::interval(option(QStringLiteral("progress-interval")));
     log(ID(),
         QStringLiteral("Pausing for %1 ms, progress interval = %2 ms").arg(time).arg(interval));
     totalSteps();

@@ -1,6 +1,7 @@
 #include "sv_processaction.h"
 
 #include "sv_childprocess.h"
+#include "sv_progresssteps.h"
 #include "sv_variableregexp.h"
 
 #include <QDir>
@@ -9,20 +10,6 @@
 #include <QTimer>
 
 #include <algorithm>
-
-namespace {
-
-constexpr int defaultInterval = 1000;
-
-// The progress interval to use: the option's value, or the default when it is not a
-// positive number.
-int progressInterval(const QString& text) {
-    bool ok = false;
-    const int interval = text.toInt(&ok);
-    return (ok && interval > 0) ? interval : defaultInterval;
-}
-
-} // namespace
 
 SV_ProcessAction::SV_ProcessAction(QObject* parent)
     : SV_Action(parent), m_child(new SV_ChildProcess(this)),
@@ -50,8 +37,7 @@ int SV_ProcessAction::totalSteps() {
     const int time = timeText.toInt(&ok);
     if (!ok)
         qFatal("Invalid time: %s given to process action", qPrintable(timeText));
-    m_totalSteps =
-        std::max(0, time / progressInterval(option(QStringLiteral("progress-interval"))));
+    m_totalSteps = SV_ProgressSteps::steps(time, option(QStringLiteral("progress-interval")));
     return m_totalSteps;
 }
 
@@ -114,7 +100,7 @@ void SV_ProcessAction::slot_start() {
     if (!timeText.isEmpty()) {
         bool ok = false;
         m_time = timeText.toInt(&ok);
-        m_interval = progressInterval(option(QStringLiteral("progress-interval")));
+        m_interval = SV_ProgressSteps::interval(option(QStringLiteral("progress-interval")));
         if (ok) {
             if (!m_progressTimer) {
                 m_progressTimer = new QTimer(this);
