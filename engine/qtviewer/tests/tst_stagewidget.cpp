@@ -419,7 +419,7 @@ private slots:
     void fatalMessages() {
         QFETCH(QString, scenario);
         QFETCH(QString, message);
-        const vantortest::ProcessResult result = widgettest::runFatalCase(scenario);
+        const vantortest::ProcessResult result = vantortest::runInOwnProcess(scenario);
         QVERIFY(result.started);
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(QString::fromUtf8(result.err).contains(message), result.err.constData());

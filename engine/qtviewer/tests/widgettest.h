@@ -1,49 +1,25 @@
 #ifndef QTVIEWER_WIDGETTEST_H
 #define QTVIEWER_WIDGETTEST_H
 
-// What the stage and widget tests share: a QApplication main that can also run one
-// fatal scenario in a child process, and loading one install file for the whole program.
+// What the stage and widget tests share: loading one install file for the whole program,
+// showing a stage, finding a widget's grid cell. Their main() is VANTOR_TEST_MAIN with a
+// QApplication (WIDGET_TEST_MAIN below).
 
 #include "sv_engine.h"
 #include "sv_installfilebuilder.h"
 #include "sv_qtstagewidget.h"
 #include "sv_scriptedviewer.h"
+#include "sv_testmain.h"
 #include "sv_testsupport.h"
 
 #include <QApplication>
 #include <QGridLayout>
 #include <QLayoutItem>
-#include <QProcessEnvironment>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 
 namespace widgettest {
-
-inline const char* fatalCaseVariable() {
-    return "VANTOR_QTVIEWER_FATAL_CASE";
-}
-
-inline int runTests(QObject* test, int argc, char** argv,
-                    const std::function<void(const QString&)>& fatalCases) {
-    vantortest::installMessageHandler();
-    QApplication app(argc, argv);
-    const QString fatalCase = qEnvironmentVariable(fatalCaseVariable());
-    if (!fatalCase.isEmpty() && fatalCases) {
-        fatalCases(fatalCase);
-        return 0; // reached only when the scenario did not end the process
-    }
-    return QTest::qExec(test, argc, argv);
-}
-
-// Runs this test program again with one fatal scenario.
-inline vantortest::ProcessResult runFatalCase(const QString& name) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QString::fromLatin1(fatalCaseVariable()), name);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    return vantortest::runProgram(QCoreApplication::applicationFilePath(), {}, env);
-}
 
 // Writes an install file made of the given sections (XML text inside <installation>),
 // runs the engine's start with a scripted viewer and waits until the wizard would be
@@ -89,10 +65,11 @@ inline Cell cellOf(QGridLayout* grid, QWidget* widget) {
 
 } // namespace widgettest
 
-#define WIDGET_TEST_MAIN(TestClass, fatalCases)                                                    \
+// VANTOR_TEST_MAIN for widget tests: the same own-process cases, with a QApplication.
+#define WIDGET_TEST_MAIN(TestClass, cases)                                                         \
     int main(int argc, char** argv) {                                                              \
         TestClass test;                                                                            \
-        return widgettest::runTests(&test, argc, argv, fatalCases);                                \
+        return vantortest::runTestMain<QApplication>(&test, argc, argv, cases);                    \
     }
 
 #endif
