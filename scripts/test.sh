@@ -18,10 +18,9 @@ if [ "$fuzz_seconds" -gt 0 ]; then
     bash "$here/scripts/fuzz.sh" "$fuzz_seconds"
 fi
 
-# A sanitizer report fails the run; third-party suppressions are listed with their reasons.
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"
-export LSAN_OPTIONS="suppressions=$here/cmake/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# The tests' sanitizer options, as every test has them (cmake/QuorelleTestEnv.cmake): a
+# sanitizer report fails the run; third-party suppressions are listed with their reasons.
+eval "$(cmake -P "$here/cmake/QuorelleTestEnv.cmake" 2>&1)"
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
