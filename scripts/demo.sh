@@ -2,8 +2,8 @@
 # The demo: sets up the machine, builds `vantor` and the directory tools, installs them into
 # a staging directory laid out like the distribution package, runs a whole installation of
 # the example install file through the console viewer with the answer file shipped beside
-# it, then runs the directory tools against a private directory server loaded with the
-# demo data.
+# it, then runs the directory tools (zonetally, rosterdump, crewdump, rulesmith) against a
+# private directory server loaded with the demo data.
 #
 # The installation is a sandbox: the example writes only below its installation directory,
 # which the demo points at a fresh temporary directory (QUORELLE_INSTALL_ROOT), and the log
@@ -19,7 +19,7 @@ bash "$here/scripts/setup.sh"
 echo "demo: building vantor and the directory tools in $build"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DQUORELLE_BUILD_ENGINE=ON -DQUORELLE_BUILD_TOOLS=ON -DQUORELLE_BUILD_ADDIN=OFF >/dev/null
-cmake --build "$build" --target vantor zonetally rulesmith
+cmake --build "$build" --target vantor zonetally rulesmith rosterdump crewdump
 rm -rf "$stage"
 cmake --install "$build" --prefix "$stage" --component vantor >/dev/null
 
@@ -77,6 +77,18 @@ echo
 echo "demo: zonetally (users and groups per mail domain)"
 echo "-----"
 "$build/tools/zonetally/zonetally"
+echo "-----"
+
+echo
+echo "demo: rosterdump (the users of example.com: address, uid, vacation message)"
+echo "-----"
+"$build/tools/rosterdump/rosterdump" --domain=example.com --uid --mail --alternatemail --vacationmessage
+echo "-----"
+
+echo
+echo "demo: crewdump (the groups of example.com with their members and owners)"
+echo "-----"
+"$build/tools/crewdump/crewdump" --domain=example.com --name --owner --member --program
 echo "-----"
 
 if [ "$(id -u)" -eq 0 ]; then
