@@ -65,26 +65,51 @@ QString programDirectory(const char* argv0) {
     return QDir(program.left(slash)).absolutePath();
 }
 
-// Why the window cannot come up, or a null string when a display is there. Qt itself
-// would abort the process ("could not connect to display") instead of reporting it.
-QString displayProblem() {
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!platform.isEmpty() && !platform.startsWith("xcb"))
-        return QString(); // offscreen, wayland, vnc, ...: Qt's own business
-    if (platform.isEmpty() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return QString();
-    const QByteArray display = qgetenv("DISPLAY");
-    if (display.isEmpty())
-        return QStringLiteral("DISPLAY is not set");
+// Finds out whether the window can come up: problem() is a null string when a display is
+// there, or why not. Qt itself would abort the process ("could not connect to display")
+// instead of reporting it. The probe's connection stays open until release(), called once
+// Qt has its own: an X server with no other client (Xvfb) resets itself when its last
+// client leaves, and Qt's connection, made during that reset, would be refused.
+class DisplayProbe {
+public:
+    DisplayProbe() = default;
+    DisplayProbe(const DisplayProbe&) = delete;
+    DisplayProbe& operator=(const DisplayProbe&) = delete;
+    ~DisplayProbe() { release(); }
+
+    QString problem() {
+        const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+        if (!platform.isEmpty() && !platform.startsWith("xcb"))
+            return QString(); // offscreen, wayland, vnc, ...: Qt's own business
+        if (platform.isEmpty() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            return QString();
+        const QByteArray display = qgetenv("DISPLAY");
+        if (display.isEmpty())
+            return QStringLiteral("DISPLAY is not set");
 #ifdef VANTOR_HAVE_XCB
-    xcb_connection_t* connection = xcb_connect(display.constData(), nullptr);
-    const bool failed = xcb_connection_has_error(connection) != 0;
-    xcb_disconnect(connection);
-    if (failed)
-        return QStringLiteral("cannot open display %1").arg(QString::fromLocal8Bit(display));
+        release();
+        m_connection = xcb_connect(display.constData(), nullptr);
+        if (xcb_connection_has_error(m_connection) != 0) {
+            release();
+            return QStringLiteral("cannot open display %1").arg(QString::fromLocal8Bit(display));
+        }
 #endif
-    return QString();
-}
+        return QString();
+    }
+
+    void release() {
+#ifdef VANTOR_HAVE_XCB
+        if (m_connection)
+            xcb_disconnect(m_connection);
+        m_connection = nullptr;
+#endif
+    }
+
+private:
+#ifdef VANTOR_HAVE_XCB
+    xcb_connection_t* m_connection = nullptr;
+#endif
+};
 
 // Internal hook for the start-up benchmark: with VANTOR_EXIT_AFTER_FIRST_STAGE set, the
 // program ends (status 0) once the first stage has been shown and drawn.
@@ -112,8 +137,9 @@ int main(int argc, char** argv) {
 
     // Without a display the window cannot come up: say so in one line and go on as with
     // --console.
+    DisplayProbe probe;
     if (!cl.console) {
-        const QString problem = displayProblem();
+        const QString problem = probe.problem();
         if (!problem.isNull()) {
             qWarning("vantor: no display (%s); running without the window, as with --console",
                      qUtf8Printable(problem));
@@ -129,6 +155,7 @@ int main(int argc, char** argv) {
         SV_Engine::setConsoleViewerFactory([] { return new SV_ConsoleViewer; });
     } else {
         app = std::make_unique<QApplication>(argc, argv);
+        probe.release(); // Qt is connected now
         SV_Engine::setViewerFactory([] {
             auto* viewer = new SV_QtViewer(nullptr, "viewer");
             exitAfterFirstStage(viewer);
