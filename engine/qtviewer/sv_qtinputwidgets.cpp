@@ -281,6 +281,10 @@ void SV_QtBoolInput::create() {
         return;
     m_label = new QLabel(variable->text(), m_parentWidget);
     m_label->setWordWrap(true);
+    // Centred text in a label as wide as its cell: the grid makes the row as high as the
+    // wrapped text needs at the cell's width. A label centred by the grid instead would
+    // be only as wide as its size hint, wrap onto more lines and be cut off at the bottom.
+    m_label->setAlignment(Qt::AlignCenter);
     m_buttonGroup = new QButtonGroup();
     m_buttonGroup->setExclusive(true);
     const QString trueText = variable->option(QStringLiteral("true-text"));
@@ -296,7 +300,7 @@ void SV_QtBoolInput::create() {
         m_trueBox->setChecked(true);
     else if (variable->isFalse())
         m_falseBox->setChecked(true);
-    m_grid->addWidget(m_label, m_row, 0, 1, C - 2, Qt::AlignCenter);
+    m_grid->addWidget(m_label, m_row, 0, 1, C - 2, Qt::AlignVCenter);
     m_grid->addWidget(m_trueBox, m_row, C - 2, Qt::AlignCenter);
     m_grid->addWidget(m_falseBox, m_row, C - 1, Qt::AlignCenter);
 }

@@ -85,6 +85,11 @@ private slots:
             "<variable id='worded' default='true'><string>Worded flag</string>"
             "<data-type><boolean><true-text><string>Yes please</string></true-text>"
             "<false-text><string>No thanks</string></false-text></boolean></data-type></variable>"
+            "<variable id='start' default='true'>"
+            "<string>Start the services after the installation</string>"
+            "<data-type><boolean><true-text><string>start them</string></true-text>"
+            "<false-text><string>leave them stopped</string></false-text></boolean>"
+            "</data-type></variable>"
             "<variable id='kind' default='b'><string>Kind</string><data-type>"
             "<single-selection><choice id='a'><string>First</string></choice>"
             "<choice id='b'><string>Second</string></choice>"
@@ -110,13 +115,14 @@ private slots:
             "<stage id='dir'><ui>%5</ui></stage>"
             "<stage id='bools'><ui>%6%7</ui></stage>"
             "<stage id='choices'><ui>%8%9%10%1</ui></stage>"
+            "<stage id='wrapped'><ui>%4%11</ui></stage>"
             "</stages>")
             .arg(input(QStringLiteral("host")), input(QStringLiteral("count")),
                  input(QStringLiteral("port")), input(QStringLiteral("pw")),
                  input(QStringLiteral("dir")), input(QStringLiteral("plain")),
                  input(QStringLiteral("worded")), input(QStringLiteral("kind")),
                  input(QStringLiteral("opts")))
-            .arg(input(QStringLiteral("site")));
+            .arg(input(QStringLiteral("site")), input(QStringLiteral("start")));
         QVERIFY(widgettest::loadInstallFile(m_dir, sections));
     }
 
@@ -345,6 +351,36 @@ private slots:
         QCOMPARE(w2->value(), QStringLiteral("No thanks"));
         QVERIFY(worded->falseBox()->isChecked());
         QVERIFY(!worded->trueBox()->isChecked());
+    }
+
+    // A bool label too long for its cell wraps onto more lines and gets the height they
+    // need, at every page width, so none of its text is cut off; it stays centred in its
+    // cell and clear of the boxes.
+    void boolLabelWrapsUncut() {
+        auto w = widgettest::showStage(QStringLiteral("wrapped"));
+        auto* flag = provider<SV_QtBoolInput>(w.get(), 1);
+        QVERIFY(flag);
+        QGridLayout* grid = w->elementGrid();
+        auto* label = qobject_cast<QLabel*>(grid->itemAtPosition(2, 0)->widget());
+        QVERIFY(label);
+        QCOMPARE(label->text(), QStringLiteral("Start the services after the installation"));
+        QVERIFY(label->wordWrap());
+        QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+        for (const QSize size : {QSize(420, 300), QSize(520, 360), QSize(640, 480)}) {
+            w->resize(size);
+            QVERIFY(QTest::qWaitFor([&] { return w->size() == size; }));
+            QApplication::processEvents();
+            const QString at = QStringLiteral("page %1x%2: label %3x%4")
+                                   .arg(size.width())
+                                   .arg(size.height())
+                                   .arg(label->width())
+                                   .arg(label->height());
+            QVERIFY2(label->height() >= label->heightForWidth(label->width()), qPrintable(at));
+            const QRect cell = grid->cellRect(2, 0).united(grid->cellRect(2, 1));
+            QVERIFY2(cell.contains(label->geometry()), qPrintable(at));
+            QVERIFY2(qAbs(label->geometry().center().x() - cell.center().x()) <= 1, qPrintable(at));
+            QVERIFY2(!label->geometry().intersects(flag->trueBox()->geometry()), qPrintable(at));
+        }
     }
 
     void singleChoice() {

@@ -65,9 +65,10 @@ void checkPage(const QString& stage) {
     for (QLabel* label : g_viewer->currentStageWidget()->findChildren<QLabel*>()) {
         if (label->isVisible() && label->wordWrap() &&
             label->heightForWidth(label->width()) > label->height())
-            std::fprintf(stderr, "NOTE: %s: label \"%s\" is cut off (%d of %d pixels high)\n",
-                         qPrintable(stage), qPrintable(label->text()), label->height(),
-                         label->heightForWidth(label->width()));
+            fail(QStringLiteral("%1: label \"%2\" is cut off (%3 of %4 pixels high)")
+                     .arg(stage, label->text())
+                     .arg(label->height())
+                     .arg(label->heightForWidth(label->width())));
     }
     for (QPushButton* button : {g_viewer->cancelButton(), g_viewer->backButton(),
                                 g_viewer->nextButton(), g_viewer->doneButton()}) {
