@@ -76,8 +76,11 @@ void SV_QtVariableOutput::create() {
 }
 
 void SV_QtVariableOutput::slot_value_changed() {
-    if (m_value && m_output && m_output->variable())
+    if (m_value && m_output && m_output->variable()) {
         m_value->setText(m_output->variable()->value());
+        // A value longer than the field reads from its beginning, not from its end.
+        m_value->setCursorPosition(0);
+    }
 }
 
 void SV_QtVariableOutput::showWidgets() {

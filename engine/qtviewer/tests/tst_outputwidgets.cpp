@@ -161,6 +161,25 @@ private slots:
         var(QStringLiteral("name"))->storeValue({QStringLiteral("mail")});
     }
 
+    // A value longer than its field is shown from its beginning (a line edit would show
+    // its end, where setText() leaves the cursor), also after the variable changes.
+    void variableOutputShowsItsBeginning() {
+        const QString longValue =
+            QStringLiteral("mail.example.org in domain example.org below /srv/quorelle/root, "
+                           "installed by a user with a rather long name");
+        SV_Variable* name = var(QStringLiteral("name"));
+        name->storeValue({longValue});
+        auto w = widgettest::showStage(QStringLiteral("labels"));
+        auto* field = provider<SV_QtVariableOutput>(w.get(), 1)->valueField();
+        QVERIFY(field->fontMetrics().horizontalAdvance(longValue) > field->width());
+        QCOMPARE(field->text(), longValue);
+        QCOMPARE(field->cursorPosition(), 0);
+        name->storeValue({longValue + QStringLiteral(" and more")});
+        QCOMPARE(field->text(), longValue + QStringLiteral(" and more"));
+        QCOMPARE(field->cursorPosition(), 0);
+        name->storeValue({QStringLiteral("mail")});
+    }
+
     void actionLauncher() {
         SV_Engine* engine = SV_Engine::engine();
         auto* stage = new SV_Stage(engine);
