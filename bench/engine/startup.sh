@@ -17,18 +17,19 @@ done
 
 mkdir -p "$build"
 log="$build/startup-build.log"
-# vantor: the project's own release build (no sanitizers); the bare program: its
-# own small project with the same release flags.
-if ! { cmake -S "$here" -B "$build/startup" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-         -DQUORELLE_BUILD_TOOLS=OFF -DQUORELLE_BUILD_ADDIN=OFF &&
-       cmake --build "$build/startup" --target vantor -- -j2 &&
+# vantor: the project's own release build (no sanitizers, shared with
+# bench/engine/template.sh); the bare program: its own small project with the same
+# release flags.
+if ! { cmake -S "$here" -B "$build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+         -DQUORELLE_BUILD_TOOLS=OFF -DQUORELLE_BUILD_ADDIN=OFF -DQUORELLE_BUILD_BENCH=ON &&
+       cmake --build "$build/release" --target vantor -- -j2 &&
        cmake -S "$here/bench/engine/bare" -B "$build/bare" -G Ninja -DCMAKE_BUILD_TYPE=Release &&
        cmake --build "$build/bare" -- -j2; } >"$log" 2>&1; then
   cat "$log" >&2
   echo "FAIL: building the benchmark (log: $log)" >&2
   exit 1
 fi
-vantor="$build/startup/engine/main/vantor"
+vantor="$build/release/engine/main/vantor"
 bare="$build/bare/vantor_bare_window"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantorstartup.XXXXXX")

@@ -16,14 +16,16 @@ for tool in envsubst /usr/bin/time cmake ninja awk cmp; do
 done
 
 mkdir -p "$build"
-log="$build/bench-build.log"
-if ! { cmake -S "$here/bench/engine" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release &&
-       cmake --build "$build" --target vantor_template_bench -- -j2; } >"$log" 2>&1; then
+log="$build/template-build.log"
+# The project's own release build (no sanitizers), shared with bench/engine/startup.sh.
+if ! { cmake -S "$here" -B "$build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+         -DQUORELLE_BUILD_TOOLS=OFF -DQUORELLE_BUILD_ADDIN=OFF -DQUORELLE_BUILD_BENCH=ON &&
+       cmake --build "$build/release" --target vantor_template_bench -- -j2; } >"$log" 2>&1; then
   cat "$log" >&2
   echo "FAIL: building the benchmark (log: $log)" >&2
   exit 1
 fi
-bench="$build/vantor_template_bench"
+bench="$build/release/bench/engine/vantor_template_bench"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantorbench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
