@@ -2,8 +2,8 @@
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
 # Extra arguments go to ctest, e.g. `bash scripts/test.sh -R '^engine\.'`.
 # Before the tests, each fuzz target runs on its seed corpus for QUORELLE_FUZZ_SECONDS seconds
-# (default 20; 0 leaves the fuzz stage out) in its own clang build (build-fuzz, see
-# scripts/fuzz.sh); a finding fails the run.
+# (default 20; 0 leaves the fuzz stage out) in a clang build of its own beside the test build
+# (<test build>-fuzz, see scripts/fuzz.sh); a finding fails the run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUORELLE_TEST_BUILD:-$here/build-test}
@@ -15,7 +15,7 @@ cmake --build "$build" -j2
 
 fuzz_seconds=${QUORELLE_FUZZ_SECONDS:-20}
 if [ "$fuzz_seconds" -gt 0 ]; then
-    bash "$here/scripts/fuzz.sh" "$fuzz_seconds"
+    QUORELLE_FUZZ_BUILD=${QUORELLE_FUZZ_BUILD:-$build-fuzz} bash "$here/scripts/fuzz.sh" "$fuzz_seconds"
 fi
 
 # The tests' sanitizer options, as every test has them (cmake/QuorelleTestEnv.cmake): a
