@@ -44,7 +44,8 @@ struct ProcessResult {
 };
 
 // An environment for running `vantor` with stable output: the caller's environment
-// with XDG_RUNTIME_DIR pointing at a private directory and no locale variables.
+// with XDG_RUNTIME_DIR and TMPDIR (where a console run leaves its log file) pointing at a
+// private directory and no locale variables.
 QProcessEnvironment cleanEnvironment(const QString& runtimeDir);
 
 // Runs a program to its end (killed after timeoutMs), with the given environment and
