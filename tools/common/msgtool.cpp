@@ -469,6 +469,54 @@ void search_loop(const std::string& base, int scope, const char* filter, const c
     }
 }
 
+void read_two_searches(int first_msg, bool second_started, int second_msg,
+                       const std::function<void(LDAPMessage*)>& on_first,
+                       const std::function<void()>& after_first,
+                       const std::function<void(LDAPMessage*)>& on_second) {
+    std::vector<LDAPMessage*> held;
+    bool second_done = !second_started;
+    for (;;) {
+        LDAPMessage* res = nullptr;
+        const int type = search_next(LDAP_RES_ANY, res);
+        const int id = ldap_msgid(res);
+        if (id == first_msg) {
+            if (type == LDAP_RES_SEARCH_RESULT) {
+                search_check_result(res);
+                break;
+            }
+            if (type == LDAP_RES_SEARCH_ENTRY)
+                on_first(res);
+        } else if (second_started && id == second_msg) {
+            held.push_back(res);
+            second_done = second_done || type == LDAP_RES_SEARCH_RESULT;
+            continue;
+        }
+        ldap_msgfree(res);
+    }
+    after_first();
+    if (!second_started)
+        search_begin_failed(false);
+
+    auto take = [&on_second](int type, LDAPMessage* res) {
+        if (type == LDAP_RES_SEARCH_RESULT) {
+            search_check_result(res);
+            return;
+        }
+        if (type == LDAP_RES_SEARCH_ENTRY)
+            on_second(res);
+        ldap_msgfree(res);
+    };
+    for (LDAPMessage* res : held)
+        take(ldap_msgtype(res), res);
+    std::vector<LDAPMessage*>().swap(held);
+    while (!second_done) {
+        LDAPMessage* res = nullptr;
+        const int type = search_next(second_msg, res);
+        second_done = type == LDAP_RES_SEARCH_RESULT;
+        take(type, res);
+    }
+}
+
 void entry_attributes(LDAPMessage* entry, const std::function<void(const char*, berval*)>& fn) {
     BerElement* ber = nullptr;
     berval name = {0, nullptr};

@@ -134,6 +134,16 @@ int search_begin(const std::string& base, int scope, const char* filter, const c
 int search_next(int msgid, LDAPMessage*& res);
 void search_check_result(LDAPMessage* res);
 
+// Two searches started together and read in one pass over the connection: the first is read
+// to its end, on_first(entry) for each entry, while the messages of the second are held back;
+// then after_first() runs; then the second's entries go to on_second(entry), the held ones
+// first, the rest as they arrive. A second search that could not be started
+// (second_started false) ends the run with search_begin_failed(false) after after_first().
+void read_two_searches(int first_msg, bool second_started, int second_msg,
+                       const std::function<void(LDAPMessage*)>& on_first,
+                       const std::function<void()>& after_first,
+                       const std::function<void(LDAPMessage*)>& on_second);
+
 // Calls fn(attribute name, values) for each attribute of an entry, in the order returned, in
 // one pass over the entry. values is terminated by an element whose bv_val is null.
 void entry_attributes(LDAPMessage* entry, const std::function<void(const char*, berval*)>& fn);

@@ -386,47 +386,6 @@ int main(int argc, char** argv) {
     int group_msg = 0;
     const bool groups_started = search_begin(opt_base, LDAP_SCOPE_SUBTREE, fbuild(group_filter),
                                              attrs, 0, group_msg) == LDAP_SUCCESS;
-    std::vector<LDAPMessage*> early_groups;
-    bool groups_done = !groups_started;
-    for (;;) {
-        LDAPMessage* res = nullptr;
-        const int type = search_next(LDAP_RES_ANY, res);
-        const int id = ldap_msgid(res);
-        if (id == user_msg) {
-            if (type == LDAP_RES_SEARCH_RESULT) {
-                search_check_result(res);
-                break;
-            }
-            if (type == LDAP_RES_SEARCH_ENTRY)
-                add_user(res);
-        } else if (groups_started && id == group_msg) {
-            early_groups.push_back(res);
-            groups_done = groups_done || type == LDAP_RES_SEARCH_RESULT;
-            continue;
-        }
-        ldap_msgfree(res);
-    }
-    if (!groups_started)
-        search_begin_failed(false);
-    auto take_group = [](int type, LDAPMessage* res) {
-        if (type == LDAP_RES_SEARCH_RESULT) {
-            search_check_result(res);
-            return;
-        }
-        if (type == LDAP_RES_SEARCH_ENTRY)
-            print_group(res);
-        ldap_msgfree(res);
-    };
-    for (LDAPMessage*& res : early_groups) {
-        take_group(ldap_msgtype(res), res);
-        res = nullptr;
-    }
-    std::vector<LDAPMessage*>().swap(early_groups);
-    while (!groups_done) {
-        LDAPMessage* res = nullptr;
-        const int type = search_next(group_msg, res);
-        groups_done = type == LDAP_RES_SEARCH_RESULT;
-        take_group(type, res);
-    }
+    read_two_searches(user_msg, groups_started, group_msg, add_user, [] {}, print_group);
     finish();
 }

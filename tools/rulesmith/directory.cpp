@@ -309,51 +309,15 @@ void load_directory(Directory& dir, ReadScratch& scratch, bool debug) {
         search_begin(opt_base, LDAP_SCOPE_SUBTREE, fbuild("(objectclass=msgGroup)"), group_attrs, 0,
                      group_msg) == LDAP_SUCCESS;
 
-    std::vector<LDAPMessage*> early_groups;
-    bool groups_done = !groups_started;
-    for (;;) {
-        LDAPMessage* res = nullptr;
-        const int type = search_next(LDAP_RES_ANY, res);
-        const int id = ldap_msgid(res);
-        if (id == user_msg) {
-            if (type == LDAP_RES_SEARCH_RESULT) {
-                search_check_result(res);
-                break;
-            }
-            if (type == LDAP_RES_SEARCH_ENTRY)
-                add_user(dir, scratch, res);
-        } else if (groups_started && id == group_msg) {
-            early_groups.push_back(res);
-            if (type == LDAP_RES_SEARCH_RESULT)
-                groups_done = true;
-            continue;
-        }
-        ldap_msgfree(res);
-    }
-    sort_table(dir.user_store, dir.users, &User::uid);
-    if (debug)
-        print_users(dir);
-
-    if (!groups_started)
-        search_begin_failed(false);
-    auto take_group = [&](int type, LDAPMessage* res) {
-        if (type == LDAP_RES_SEARCH_RESULT) {
-            search_check_result(res);
-            return;
-        }
-        if (type == LDAP_RES_SEARCH_ENTRY)
-            add_group(dir, scratch, res);
-        ldap_msgfree(res);
-    };
-    for (LDAPMessage* res : early_groups)
-        take_group(ldap_msgtype(res), res);
-    early_groups = std::vector<LDAPMessage*>();
-    while (!groups_done) {
-        LDAPMessage* res = nullptr;
-        const int type = search_next(group_msg, res);
-        groups_done = type == LDAP_RES_SEARCH_RESULT;
-        take_group(type, res);
-    }
+    read_two_searches(
+        user_msg, groups_started, group_msg,
+        [&](LDAPMessage* entry) { add_user(dir, scratch, entry); },
+        [&] {
+            sort_table(dir.user_store, dir.users, &User::uid);
+            if (debug)
+                print_users(dir);
+        },
+        [&](LDAPMessage* entry) { add_group(dir, scratch, entry); });
     sort_table(dir.group_store, dir.groups, &Group::tag);
     if (debug)
         print_groups(dir);
