@@ -6,6 +6,7 @@
 #include "sv_installfilebuilder.h"
 #include "sv_profile.h"
 #include "sv_scriptedviewer.h"
+#include "sv_scenariocheck.h"
 #include "sv_testsupport.h"
 #include "sv_variable.h"
 
@@ -20,29 +21,6 @@ using vantortest::InstallFileBuilder;
 using vantortest::ScriptedViewer;
 
 namespace {
-
-int g_failures = 0;
-
-#define CHECK(cond)                                                                                \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "FAIL: %s:%d: %s\n", __FILE__, __LINE__, #cond);                  \
-            ++g_failures;                                                                          \
-        }                                                                                          \
-    } while (0)
-
-#define CHECK_EQ(actual, expected)                                                                 \
-    do {                                                                                           \
-        const QString a_ = (actual);                                                               \
-        const QString e_ = (expected);                                                             \
-        if (a_ != e_ || a_.isNull() != e_.isNull()) {                                              \
-            std::fprintf(stderr, "FAIL: %s:%d: %s\n  actual:   %s\n  expected: %s\n", __FILE__,    \
-                         __LINE__, #actual,                                                        \
-                         qUtf8Printable(a_.isNull() ? QStringLiteral("(null)") : a_),              \
-                         qUtf8Printable(e_.isNull() ? QStringLiteral("(null)") : e_));             \
-            ++g_failures;                                                                          \
-        }                                                                                          \
-    } while (0)
 
 SV_Engine* engine() {
     return SV_Engine::engine();
@@ -212,7 +190,7 @@ int console(const vantortest::TempDir& tmp) {
     // The fatal end leaves through exit(): report what the run did on the way out.
     std::atexit([] {
         CHECK_EQ(value("pre"), "ran");
-        std::fprintf(stderr, "pre-install done, failures: %d\n", g_failures);
+        std::fprintf(stderr, "pre-install done, failures: %d\n", vantortest::scenarioFailures());
     });
     engine()->init();
     CHECK(ScriptedViewer::current() == nullptr);
@@ -240,6 +218,6 @@ int main(int argc, char** argv) {
         rc = console(tmp);
     else
         std::fprintf(stderr, "unknown scenario\n");
-    std::fprintf(stderr, "%s: %d failures, exit status %d\n", qPrintable(scenario), g_failures, rc);
-    return g_failures ? 1 : rc;
+    std::fprintf(stderr, "%s: %d failures, exit status %d\n", qPrintable(scenario), vantortest::scenarioFailures(), rc);
+    return vantortest::scenarioFailures() ? 1 : rc;
 }

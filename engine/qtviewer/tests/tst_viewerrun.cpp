@@ -4,6 +4,7 @@
 #include "sv_engine.h"
 #include "sv_installfilebuilder.h"
 #include "sv_qtviewer.h"
+#include "sv_scenariocheck.h"
 #include "sv_testsupport.h"
 #include "sv_variable.h"
 
@@ -22,16 +23,6 @@ using vantortest::InstallFileBuilder;
 
 namespace {
 
-int g_failures = 0;
-
-#define CHECK(cond)                                                                                \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "FAIL: %s:%d: %s\n", __FILE__, __LINE__, #cond);                  \
-            ++g_failures;                                                                          \
-        }                                                                                          \
-    } while (0)
-
 SV_QtViewer* g_viewer = nullptr;
 
 // Waits (from the event loop) for a modal message box, records its text and clicks the
@@ -46,7 +37,7 @@ void answerMessageBox(const QString& buttonText, QString* seenText,
         if (!box) {
             if (--*tries <= 0) {
                 std::fprintf(stderr, "FAIL: no message box appeared\n");
-                ++g_failures;
+                ++vantortest::scenarioFailures();
                 poll->deleteLater();
                 QCoreApplication::exit(99);
             }
@@ -192,6 +183,6 @@ int main(int argc, char** argv) {
     } else {
         CHECK(finalQuestion == QStringLiteral("Are you sure you want to exit?"));
     }
-    std::fprintf(stderr, "%s: %s\n", qPrintable(scenario), g_failures ? "FAILED" : "passed");
-    return g_failures ? 1 : 0;
+    std::fprintf(stderr, "%s: %s\n", qPrintable(scenario), vantortest::scenarioFailures() ? "FAILED" : "passed");
+    return vantortest::scenarioFailures() ? 1 : 0;
 }
