@@ -33,9 +33,8 @@ for line in "${targets[@]}"; do names+=("${line%% *}"); done
 cmake --build "$build" -j2 --target "${names[@]}"
 
 # A sanitizer report is a finding; the children of the fork-per-input targets abort on one.
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"
-export LSAN_OPTIONS="suppressions=$here/cmake/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# The options are the tests' own (cmake/QuorelleTestEnv.cmake).
+eval "$(cmake -P "$here/cmake/QuorelleTestEnv.cmake" 2>&1)"
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
