@@ -18,7 +18,6 @@
 #include "sv_varmodifier.h"
 #include "sv_vendoraction.h"
 
-#include <QDomNode>
 
 SV_Action* SV_Engine::createAction(const QString& type) {
     if (type == QLatin1String("gethostname"))
@@ -56,14 +55,14 @@ SV_Action* SV_Engine::createAction(const QString& type) {
     return action;
 }
 
-void SV_Engine::loadActions(const QDomElement& root) {
-    const QDomElement actions = section(root, QStringLiteral("actions"));
-    for (QDomElement element = actions.firstChildElement(QStringLiteral("action"));
+void SV_Engine::loadActions(const SV_XmlNode& root) {
+    const SV_XmlNode actions = section(root, QStringLiteral("actions"));
+    for (SV_XmlNode element = actions.firstChildElement(QStringLiteral("action"));
          !element.isNull(); element = element.nextSiblingElement(QStringLiteral("action"))) {
         SV_Action* action = createAction(loadAttr(element, QStringLiteral("type")));
         const QString id = loadAttr(element, QStringLiteral("id"));
         action->setID(id);
-        for (QDomElement param = element.firstChildElement(QStringLiteral("option-param"));
+        for (SV_XmlNode param = element.firstChildElement(QStringLiteral("option-param"));
              !param.isNull(); param = param.nextSiblingElement(QStringLiteral("option-param"))) {
             action->setOption(loadAttr(param, QStringLiteral("param")),
                               loadAttr(param, QStringLiteral("value")));
@@ -74,8 +73,8 @@ void SV_Engine::loadActions(const QDomElement& root) {
 
 namespace {
 
-void loadActionList(SV_Engine* engine, const QDomElement& list, SV_ActionProcessor* processor) {
-    for (QDomElement element = list.firstChildElement(); !element.isNull();
+void loadActionList(SV_Engine* engine, const SV_XmlNode& list, SV_ActionProcessor* processor) {
+    for (SV_XmlNode element = list.firstChildElement(); !element.isNull();
          element = element.nextSiblingElement()) {
         if (SV_Action* action = engine->buildActionListEntry(element))
             processor->addAction(action);
@@ -84,15 +83,15 @@ void loadActionList(SV_Engine* engine, const QDomElement& list, SV_ActionProcess
 
 } // namespace
 
-void SV_Engine::loadPreInstall(const QDomElement& root) {
+void SV_Engine::loadPreInstall(const SV_XmlNode& root) {
     loadActionList(this, section(root, QStringLiteral("pre-install")), m_preinstall);
 }
 
-void SV_Engine::loadPostInstall(const QDomElement& root) {
+void SV_Engine::loadPostInstall(const SV_XmlNode& root) {
     loadActionList(this, section(root, QStringLiteral("post-install")), m_postinstall);
 }
 
-SV_Action* SV_Engine::buildActionListEntry(const QDomNode& node) {
+SV_Action* SV_Engine::buildActionListEntry(const SV_XmlNode& node) {
     const QString name = node.toElement().tagName();
     if (name == QLatin1String("var-init"))
         return buildVarInitializer(node);
@@ -103,19 +102,19 @@ SV_Action* SV_Engine::buildActionListEntry(const QDomNode& node) {
     return nullptr;
 }
 
-SV_Action* SV_Engine::buildVarInitializer(const QDomNode& node) {
+SV_Action* SV_Engine::buildVarInitializer(const SV_XmlNode& node) {
     SV_Action* action = createAction(QStringLiteral("var-initializer"));
     action->setOption(QStringLiteral("var_id"), loadAttr(node, QStringLiteral("var_id")));
     action->setOption(QStringLiteral("action_id"), loadAttr(node, QStringLiteral("action_id")));
     // The data around the value is taken exactly as written.
     for (const QString& key : {QStringLiteral("prepend-data"), QStringLiteral("append-data")}) {
-        const QDomElement data = node.firstChildElement(key);
+        const SV_XmlNode data = node.firstChildElement(key);
         action->setOption(key, data.isNull() ? QLatin1String("") : data.text());
     }
     return action;
 }
 
-SV_Action* SV_Engine::buildVarModifier(const QDomNode& node) {
+SV_Action* SV_Engine::buildVarModifier(const SV_XmlNode& node) {
     SV_Action* action = createAction(QStringLiteral("var-modifier"));
     action->setOption(QStringLiteral("var_id"), loadAttr(node, QStringLiteral("var_id")));
     action->setOption(QStringLiteral("newstring"), loadAttr(node, QStringLiteral("newstring")));

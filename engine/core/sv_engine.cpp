@@ -1,5 +1,4 @@
 #include "sv_engine.h"
-#include "sv_xmldepth.h"
 
 #include "sv_action.h"
 #include "sv_actionprocessor.h"
@@ -130,8 +129,8 @@ void SV_Engine::init() {
         qFatal("Could not open installation file");
     const QByteArray content = file.readAll();
     file.close();
-    if (xmlNestsDeeperThan(content, kMaxInstallFileDepth) || !m_document.setContent(content) ||
-        m_document.documentElement().isNull())
+    // Refused too: a document nested deeper than SV_XmlDocument::kMaxDepth.
+    if (!m_document.setContent(content))
         qFatal("Could not parse install file...check for xml validity");
     m_root = m_document.documentElement();
 
@@ -172,6 +171,9 @@ void SV_Engine::init() {
     loadPreInstall(m_root);
     loadStages(m_root);
     loadPostInstall(m_root);
+    // Everything is built from the file: its tree is not needed any more.
+    m_root = SV_XmlNode();
+    m_document.clear();
 
     // Count the errors that actions report (ignored ones are never signalled). Sequences
     // only pass on the errors of their actions, which are counted themselves.
@@ -242,6 +244,6 @@ SV_Stage* SV_Engine::firstStage() const {
     return m_firstStage;
 }
 
-QDomElement SV_Engine::section(const QDomElement& root, const QString& name) {
+SV_XmlNode SV_Engine::section(const SV_XmlNode& root, const QString& name) {
     return root.firstChildElement(name);
 }

@@ -2,9 +2,9 @@
 #define SV_ENGINE_H
 
 #include "sv_logger.h"
+#include "sv_xmltree.h"
 
 #include <QDomDocument>
-#include <QDomElement>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -118,29 +118,29 @@ public:
     static QString logMessageTypeString(SV_LogMessageType type);
 
     // Install-file readers.
-    void loadInstallInfo(const QDomElement& root);
-    void loadLanguages(const QDomElement& root);
-    static QString loadAttr(const QDomNode& node, const QString& name);
-    QString loadDisplayText(const QDomNode& node) const;
-    void loadProfiles(const QDomElement& root);
+    void loadInstallInfo(const SV_XmlNode& root);
+    void loadLanguages(const SV_XmlNode& root);
+    static QString loadAttr(const SV_XmlNode& node, const QString& name);
+    QString loadDisplayText(const SV_XmlNode& node) const;
+    void loadProfiles(const SV_XmlNode& root);
     void detectLocale();
     void loadLocale();
-    void loadVariables(const QDomElement& root);
-    void loadActions(const QDomElement& root);
-    void loadPreInstall(const QDomElement& root);
-    void loadPostInstall(const QDomElement& root);
-    void loadStages(const QDomElement& root);
-    SV_Stage* buildStage(const QDomNode& node);
-    SV_Condition* buildCondition(const QDomNode& node);
-    SV_UIElement* buildUIElement(const QDomNode& node);
+    void loadVariables(const SV_XmlNode& root);
+    void loadActions(const SV_XmlNode& root);
+    void loadPreInstall(const SV_XmlNode& root);
+    void loadPostInstall(const SV_XmlNode& root);
+    void loadStages(const SV_XmlNode& root);
+    SV_Stage* buildStage(const SV_XmlNode& node);
+    SV_Condition* buildCondition(const SV_XmlNode& node);
+    SV_UIElement* buildUIElement(const SV_XmlNode& node);
 
     // Action factory and the builders of action-list entries.
     SV_Action* createAction(const QString& type);
-    SV_Action* buildVarInitializer(const QDomNode& node);
-    SV_Action* buildVarModifier(const QDomNode& node);
+    SV_Action* buildVarInitializer(const SV_XmlNode& node);
+    SV_Action* buildVarModifier(const SV_XmlNode& node);
     // One entry of an action list (var-init, var-modify or run-action); null for
     // anything else and for a run-action naming an unknown action.
-    SV_Action* buildActionListEntry(const QDomNode& node);
+    SV_Action* buildActionListEntry(const SV_XmlNode& node);
 
     SV_ActionProcessor* preinstallProcessor() const { return m_preinstall; }
     SV_ActionProcessor* postinstallProcessor() const { return m_postinstall; }
@@ -152,15 +152,15 @@ public slots:
 private:
     SV_Engine();
     // The first child element of the root with the section's name (null element if none).
-    static QDomElement section(const QDomElement& root, const QString& name);
+    static SV_XmlNode section(const SV_XmlNode& root, const QString& name);
 
     bool m_localeSet = false;
     bool m_consoleMode = false;
     QString m_installFile;
     QString m_locale;
     QString m_prefix;
-    QDomDocument m_document;
-    QDomElement m_root;
+    SV_XmlDocument m_document;
+    SV_XmlNode m_root;
     QList<SV_LanguageInfo> m_languages;
     SV_InstallInfo m_installInfo;
     // Registries: case-sensitive; entering an id again hides the earlier object (which

@@ -44,10 +44,10 @@ void createDirectoryVariable(SV_Engine* engine, QHash<QString, SV_Variable*>& re
 
 } // namespace
 
-QString SV_Engine::loadAttr(const QDomNode& node, const QString& name) {
+QString SV_Engine::loadAttr(const SV_XmlNode& node, const QString& name) {
     if (!node.isElement())
         return QString();
-    const QDomElement element = node.toElement();
+    const SV_XmlNode element = node.toElement();
     if (!element.hasAttribute(name))
         return QString();
     QString value = element.attribute(name);
@@ -56,8 +56,8 @@ QString SV_Engine::loadAttr(const QDomNode& node, const QString& name) {
     return value;
 }
 
-QString SV_Engine::loadDisplayText(const QDomNode& node) const {
-    const QDomElement string = node.firstChildElement(QStringLiteral("string"));
+QString SV_Engine::loadDisplayText(const SV_XmlNode& node) const {
+    const SV_XmlNode string = node.firstChildElement(QStringLiteral("string"));
     if (string.isNull())
         return QStringLiteral("");
     // Texts are looked up in their Latin-1 form; an untranslated text comes back in that form.
@@ -67,9 +67,9 @@ QString SV_Engine::loadDisplayText(const QDomNode& node) const {
     return QCoreApplication::translate("SV_Engine", text.toUtf8().constData());
 }
 
-void SV_Engine::loadInstallInfo(const QDomElement& root) {
-    const QDomElement info = section(root, QStringLiteral("install-info"));
-    for (QDomElement e = info.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+void SV_Engine::loadInstallInfo(const SV_XmlNode& root) {
+    const SV_XmlNode info = section(root, QStringLiteral("install-info"));
+    for (SV_XmlNode e = info.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
         const QString tag = e.tagName();
         if (tag == QLatin1String("author")) {
             m_installInfo.authorDir = loadAttr(e, QStringLiteral("dir"));
@@ -88,7 +88,7 @@ void SV_Engine::loadInstallInfo(const QDomElement& root) {
             // Without a viewer the viewer options have nowhere to go.
             if (!m_viewer)
                 continue;
-            for (QDomElement p = e.firstChildElement(QStringLiteral("option-param")); !p.isNull();
+            for (SV_XmlNode p = e.firstChildElement(QStringLiteral("option-param")); !p.isNull();
                  p = p.nextSiblingElement(QStringLiteral("option-param")))
                 m_viewer->setOption(loadAttr(p, QStringLiteral("param")),
                                     loadAttr(p, QStringLiteral("value")));
@@ -100,12 +100,12 @@ void SV_Engine::loadInstallInfo(const QDomElement& root) {
                             m_installInfo.componentDir);
 }
 
-void SV_Engine::loadLanguages(const QDomElement& root) {
-    const QDomElement languages = section(root, QStringLiteral("languages"));
+void SV_Engine::loadLanguages(const SV_XmlNode& root) {
+    const SV_XmlNode languages = section(root, QStringLiteral("languages"));
     if (languages.isNull())
         return;
     m_installInfo.translationDir = resolveDir(m_prefix, loadAttr(languages, QStringLiteral("dir")));
-    for (QDomElement e = languages.firstChildElement(QStringLiteral("language")); !e.isNull();
+    for (SV_XmlNode e = languages.firstChildElement(QStringLiteral("language")); !e.isNull();
          e = e.nextSiblingElement(QStringLiteral("language"))) {
         SV_LanguageInfo language;
         language.name = loadAttr(e, QStringLiteral("name"));

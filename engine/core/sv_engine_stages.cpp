@@ -11,10 +11,10 @@ namespace {
 // Sets the operator of a condition holder from a conditions node and adds every
 // condition built from its children.
 template <typename Holder, typename AddFn>
-void loadConditions(SV_Engine* engine, const QDomNode& node, Holder* holder, AddFn add,
+void loadConditions(SV_Engine* engine, const SV_XmlNode& node, Holder* holder, AddFn add,
                     void (Holder::*setOperator)(const QString&)) {
     (holder->*setOperator)(SV_Engine::loadAttr(node, QStringLiteral("condition")));
-    for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling()) {
+    for (SV_XmlNode child = node.firstChild(); !child.isNull(); child = child.nextSibling()) {
         if (SV_Condition* condition = engine->buildCondition(child)) {
             add(condition);
         }
@@ -22,8 +22,8 @@ void loadConditions(SV_Engine* engine, const QDomNode& node, Holder* holder, Add
 }
 
 // Adds the named actions of the actionID children of a node to a sequence.
-void loadSequenceActions(SV_Engine* engine, const QDomNode& node, SV_UIActionSequence* sequence) {
-    for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling()) {
+void loadSequenceActions(SV_Engine* engine, const SV_XmlNode& node, SV_UIActionSequence* sequence) {
+    for (SV_XmlNode child = node.firstChild(); !child.isNull(); child = child.nextSibling()) {
         if (child.nodeName() != QLatin1String("actionID")) {
             continue;
         }
@@ -34,7 +34,7 @@ void loadSequenceActions(SV_Engine* engine, const QDomNode& node, SV_UIActionSeq
     }
 }
 
-void setElementConditions(SV_Engine* engine, const QDomNode& node, SV_UIElement* element) {
+void setElementConditions(SV_Engine* engine, const SV_XmlNode& node, SV_UIElement* element) {
     loadConditions(
         engine, node, element, [element](SV_Condition* c) { element->addValidCondition(c); },
         &SV_UIElement::setValidConditionOperator);
@@ -42,10 +42,10 @@ void setElementConditions(SV_Engine* engine, const QDomNode& node, SV_UIElement*
 
 } // namespace
 
-void SV_Engine::loadStages(const QDomElement& root) {
-    const QDomElement stages = section(root, QStringLiteral("stages"));
+void SV_Engine::loadStages(const SV_XmlNode& root) {
+    const SV_XmlNode stages = section(root, QStringLiteral("stages"));
     SV_Stage* previous = nullptr;
-    for (QDomNode child = stages.firstChild(); !child.isNull(); child = child.nextSibling()) {
+    for (SV_XmlNode child = stages.firstChild(); !child.isNull(); child = child.nextSibling()) {
         SV_Stage* stage = buildStage(child);
         if (!stage) {
             continue;
@@ -60,7 +60,7 @@ void SV_Engine::loadStages(const QDomElement& root) {
     }
 }
 
-SV_Stage* SV_Engine::buildStage(const QDomNode& node) {
+SV_Stage* SV_Engine::buildStage(const SV_XmlNode& node) {
     if (node.nodeName() != QLatin1String("stage")) {
         return nullptr;
     }
@@ -69,7 +69,7 @@ SV_Stage* SV_Engine::buildStage(const QDomNode& node) {
     stage->setID(id);
     stage->setText(loadDisplayText(node));
 
-    for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling()) {
+    for (SV_XmlNode child = node.firstChild(); !child.isNull(); child = child.nextSibling()) {
         const QString name = child.nodeName();
         if (name == QLatin1String("stage-description")) {
             stage->setDescriptionFile(loadAttr(child, QStringLiteral("file")));
@@ -82,14 +82,14 @@ SV_Stage* SV_Engine::buildStage(const QDomNode& node) {
                 this, child, stage, [stage](SV_Condition* c) { stage->addContinueCondition(c); },
                 &SV_Stage::setContinueConditionOperator);
         } else if (name == QLatin1String("initialization")) {
-            for (QDomNode entry = child.firstChild(); !entry.isNull();
+            for (SV_XmlNode entry = child.firstChild(); !entry.isNull();
                  entry = entry.nextSibling()) {
                 if (SV_Action* action = buildActionListEntry(entry)) {
                     stage->addInitializer(action);
                 }
             }
         } else if (name == QLatin1String("ui")) {
-            for (QDomNode entry = child.firstChild(); !entry.isNull();
+            for (SV_XmlNode entry = child.firstChild(); !entry.isNull();
                  entry = entry.nextSibling()) {
                 const QString entryName = entry.nodeName();
                 if (entryName == QLatin1String("cancel") || entryName == QLatin1String("back") ||
@@ -106,7 +106,7 @@ SV_Stage* SV_Engine::buildStage(const QDomNode& node) {
                 }
             }
         } else if (name == QLatin1String("sub-stages")) {
-            for (QDomNode entry = child.firstChild(); !entry.isNull();
+            for (SV_XmlNode entry = child.firstChild(); !entry.isNull();
                  entry = entry.nextSibling()) {
                 stage->appendChild(buildStage(entry));
             }
@@ -117,7 +117,7 @@ SV_Stage* SV_Engine::buildStage(const QDomNode& node) {
     return stage;
 }
 
-SV_Condition* SV_Engine::buildCondition(const QDomNode& node) {
+SV_Condition* SV_Engine::buildCondition(const SV_XmlNode& node) {
     const QString name = node.nodeName();
     if (name == QLatin1String("var-condition")) {
         auto* condition = new SV_VarCondition(this);
@@ -137,23 +137,23 @@ SV_Condition* SV_Engine::buildCondition(const QDomNode& node) {
     return nullptr;
 }
 
-SV_UIElement* SV_Engine::buildUIElement(const QDomNode& node) {
+SV_UIElement* SV_Engine::buildUIElement(const SV_XmlNode& node) {
     if (node.nodeName() != QLatin1String("ui-element")) {
         return nullptr;
     }
     SV_UIElement* result = nullptr;
-    QDomNode validConditions;
+    SV_XmlNode validConditions;
     QString outputText;
     // Only the last element built is kept; earlier ones are dropped (they stay unused
     // children of the engine, like every object built from the install file).
     auto take = [&result](SV_UIElement* element) { result = element; };
 
-    for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling()) {
+    for (SV_XmlNode child = node.firstChild(); !child.isNull(); child = child.nextSibling()) {
         const QString name = child.nodeName();
         if (name == QLatin1String("valid-conditions")) {
             validConditions = child;
         } else if (name == QLatin1String("input-element")) {
-            for (QDomNode kind = child.firstChild(); !kind.isNull(); kind = kind.nextSibling()) {
+            for (SV_XmlNode kind = child.firstChild(); !kind.isNull(); kind = kind.nextSibling()) {
                 if (kind.nodeName() != QLatin1String("variable-input")) {
                     continue;
                 }
@@ -163,7 +163,7 @@ SV_UIElement* SV_Engine::buildUIElement(const QDomNode& node) {
             }
         } else if (name == QLatin1String("output-element")) {
             outputText = loadDisplayText(child);
-            for (QDomNode kind = child.firstChild(); !kind.isNull(); kind = kind.nextSibling()) {
+            for (SV_XmlNode kind = child.firstChild(); !kind.isNull(); kind = kind.nextSibling()) {
                 const QString kindName = kind.nodeName();
                 if (kindName == QLatin1String("variable-output")) {
                     if (SV_Variable* var = variable(loadAttr(kind, QStringLiteral("var_id")))) {
@@ -179,15 +179,15 @@ SV_UIElement* SV_Engine::buildUIElement(const QDomNode& node) {
                     take(new SV_UIOutput(this));
                 } else if (kindName == QLatin1String("install-sequence")) {
                     auto* install = new SV_UIInstallSequence(this);
-                    for (QDomNode seqNode = kind.firstChild(); !seqNode.isNull();
+                    for (SV_XmlNode seqNode = kind.firstChild(); !seqNode.isNull();
                          seqNode = seqNode.nextSibling()) {
                         if (seqNode.nodeName() != QLatin1String("installaction-sequence")) {
                             continue;
                         }
                         auto* sequence = new SV_UIActionSequence(this);
                         sequence->setText(loadDisplayText(seqNode));
-                        QDomNode seqConditions;
-                        for (QDomNode part = seqNode.firstChild(); !part.isNull();
+                        SV_XmlNode seqConditions;
+                        for (SV_XmlNode part = seqNode.firstChild(); !part.isNull();
                              part = part.nextSibling()) {
                             if (part.nodeName() == QLatin1String("valid-conditions")) {
                                 seqConditions = part;

@@ -3,15 +3,15 @@
 #include "sv_engine.h"
 #include "sv_variable.h"
 
-void SV_Engine::loadProfiles(const QDomElement& root) {
-    const QDomElement profiles = section(root, QStringLiteral("profiles"));
-    for (QDomElement e = profiles.firstChildElement(QStringLiteral("profile")); !e.isNull();
+void SV_Engine::loadProfiles(const SV_XmlNode& root) {
+    const SV_XmlNode profiles = section(root, QStringLiteral("profiles"));
+    for (SV_XmlNode e = profiles.firstChildElement(QStringLiteral("profile")); !e.isNull();
          e = e.nextSiblingElement(QStringLiteral("profile"))) {
         SV_Profile* profile = new SV_Profile(this);
         const QString id = loadAttr(e, QStringLiteral("id"));
         profile->setID(id);
         profile->setText(loadDisplayText(e));
-        for (QDomElement ref = e.firstChildElement(QStringLiteral("var-ref")); !ref.isNull();
+        for (SV_XmlNode ref = e.firstChildElement(QStringLiteral("var-ref")); !ref.isNull();
              ref = ref.nextSiblingElement(QStringLiteral("var-ref")))
             profile->setVariableValue(loadAttr(ref, QStringLiteral("var_id")),
                                       loadAttr(ref, QStringLiteral("value")));

@@ -66,12 +66,14 @@ bool InstallFileBuilder::save(const QString& path) const {
     return f.write(m_doc.toByteArray(2)) >= 0;
 }
 
-QDomElement parseXml(const QString& xml) {
-    static QList<QDomDocument> documents;
-    QDomDocument doc;
-    if (!doc.setContent(xml))
-        return QDomElement();
-    documents.append(doc);
+SV_XmlNode InstallFileBuilder::rootElement() const {
+    return parseXml(xml());
+}
+
+SV_XmlNode parseXml(const QString& xml) {
+    SV_XmlDocument doc;
+    if (!doc.setContent(xml.toUtf8()))
+        return SV_XmlNode();
     return doc.documentElement();
 }
 

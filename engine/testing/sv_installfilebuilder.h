@@ -1,6 +1,8 @@
 #ifndef SV_INSTALLFILEBUILDER_H
 #define SV_INSTALLFILEBUILDER_H
 
+#include "sv_xmltree.h"
+
 #include <QDomDocument>
 #include <QDomElement>
 #include <QList>
@@ -48,16 +50,17 @@ public:
 
     QString xml() const { return m_doc.toString(2); }
     bool save(const QString& path) const;
-    QDomElement rootElement() const { return m_doc.documentElement(); }
+    // The root element as the engine reads the file (its XML text parsed into a tree).
+    SV_XmlNode rootElement() const;
     const QDomDocument& document() const { return m_doc; }
 
 private:
     QDomDocument m_doc;
 };
 
-// Parses XML text and returns its document element (null on malformed input); the
-// document is kept alive in an internal list for the rest of the process.
-QDomElement parseXml(const QString& xml);
+// Parses XML text as the engine reads an install file and returns its root element (null on
+// malformed input); the node keeps its tree alive.
+SV_XmlNode parseXml(const QString& xml);
 
 } // namespace vantortest
 

@@ -10,8 +10,8 @@
 namespace {
 
 // The data element of a variable: the first child of data-type that is not a comment.
-QDomNode dataElement(const QDomElement& variable) {
-    QDomNode node = variable.firstChildElement(QStringLiteral("data-type")).firstChild();
+SV_XmlNode dataElement(const SV_XmlNode& variable) {
+    SV_XmlNode node = variable.firstChildElement(QStringLiteral("data-type")).firstChild();
     while (!node.isNull() && node.isComment())
         node = node.nextSibling();
     return node;
@@ -19,9 +19,9 @@ QDomNode dataElement(const QDomElement& variable) {
 
 } // namespace
 
-void SV_Engine::loadVariables(const QDomElement& root) {
-    const QDomElement section = root.firstChildElement(QStringLiteral("variables"));
-    for (QDomElement element = section.firstChildElement(QStringLiteral("variable"));
+void SV_Engine::loadVariables(const SV_XmlNode& root) {
+    const SV_XmlNode section = root.firstChildElement(QStringLiteral("variables"));
+    for (SV_XmlNode element = section.firstChildElement(QStringLiteral("variable"));
          !element.isNull(); element = element.nextSiblingElement(QStringLiteral("variable"))) {
         const QString id = loadAttr(element, QStringLiteral("id"));
         const QString text = loadDisplayText(element);
@@ -31,7 +31,7 @@ void SV_Engine::loadVariables(const QDomElement& root) {
         if (hasDefault && def.isNull())
             def = QLatin1String("");
 
-        const QDomNode data = dataElement(element);
+        const SV_XmlNode data = dataElement(element);
         const QString kind = data.isElement() ? data.nodeName() : QString();
         QStringList defaults;
         if (hasDefault)
@@ -49,7 +49,7 @@ void SV_Engine::loadVariables(const QDomElement& root) {
                 variable = new SV_MChoiceVariable(this);
             else
                 variable = new SV_SChoiceVariable(this);
-            for (QDomElement c = data.firstChildElement(QStringLiteral("choice")); !c.isNull();
+            for (SV_XmlNode c = data.firstChildElement(QStringLiteral("choice")); !c.isNull();
                  c = c.nextSiblingElement(QStringLiteral("choice"))) {
                 auto* choice = new SV_Choice;
                 choice->setID(loadAttr(c, QStringLiteral("id")));
@@ -65,7 +65,7 @@ void SV_Engine::loadVariables(const QDomElement& root) {
             variable = new SV_DirectoryVariable(this);
         } else if (kind == QLatin1String("profile-selection")) {
             variable = new SV_ProfileVariable(this);
-            for (QDomElement c = data.firstChildElement(QStringLiteral("profile-choice"));
+            for (SV_XmlNode c = data.firstChildElement(QStringLiteral("profile-choice"));
                  !c.isNull(); c = c.nextSiblingElement(QStringLiteral("profile-choice"))) {
                 auto* choice = new SV_Choice;
                 choice->setID(loadAttr(c, QStringLiteral("profile_id")));
@@ -74,13 +74,13 @@ void SV_Engine::loadVariables(const QDomElement& root) {
         } else if (kind == QLatin1String("boolean")) {
             variable = new SV_BoolVariable(this);
             for (const char* name : {"true-text", "false-text", "undefined-text"}) {
-                const QDomElement child = data.firstChildElement(QLatin1String(name));
+                const SV_XmlNode child = data.firstChildElement(QLatin1String(name));
                 if (!child.isNull())
                     variable->setOption(QLatin1String(name), loadDisplayText(child));
             }
         } else if (kind == QLatin1String("password-data")) {
             variable = new SV_PasswordVariable(this);
-            const QDomElement conditions =
+            const SV_XmlNode conditions =
                 data.firstChildElement(QStringLiteral("password-conditions"));
             if (!conditions.isNull()) {
                 variable->setOption(QStringLiteral("min_length"),

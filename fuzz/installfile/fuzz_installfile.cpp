@@ -12,10 +12,9 @@
 #include "fuzz_fork.h"
 #include "sv_engine.h"
 #include "sv_engine_messagehandler.h"
-#include "sv_xmldepth.h"
+#include "sv_xmltree.h"
 
 #include <QCoreApplication>
-#include <QDomDocument>
 #include <QSet>
 
 #include <cstdint>
@@ -23,28 +22,31 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
 namespace {
 
 bool declaresOutsideAction(const QByteArray& content) {
-    if (xmlNestsDeeperThan(content, kMaxInstallFileDepth))
-        return false; // refused before any action is built
-    QDomDocument document;
+    SV_XmlDocument document;
     if (!document.setContent(content))
-        return false;
+        return false; // refused before any action is built
     static const QSet<QString> outside = {
         QStringLiteral("process"),      QStringLiteral("file-edit"),
         QStringLiteral("file-install"), QStringLiteral("rpm"),
         QStringLiteral("check-java"),   QStringLiteral("check-process"),
         QStringLiteral("pause"),        QStringLiteral("server-connect"),
         QStringLiteral("read-file")};
-    const QDomNodeList elements = document.elementsByTagName(QStringLiteral("*"));
-    for (int i = 0; i < elements.size(); ++i) {
-        const QDomElement e = elements.at(i).toElement();
+    // Every element, depth first.
+    std::vector<SV_XmlNode> pending{document.documentElement()};
+    while (!pending.empty()) {
+        const SV_XmlNode e = pending.back();
+        pending.pop_back();
         if (outside.contains(e.attribute(QStringLiteral("type"))))
             return true;
+        for (SV_XmlNode c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement())
+            pending.push_back(c);
     }
     return false;
 }

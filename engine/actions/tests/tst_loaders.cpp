@@ -13,7 +13,7 @@ class TestLoaders : public QObject {
     Q_OBJECT
 
     SV_Engine* engine = nullptr;
-    QDomElement root;
+    SV_XmlNode root;
 
     static QString className(const QObject* object) {
         return object ? QString::fromLatin1(object->metaObject()->className()) : QString();
@@ -144,10 +144,10 @@ private slots:
     }
 
     void buildActionListEntry() {
-        const QDomElement list = vantortest::parseXml(
+        const SV_XmlNode list = vantortest::parseXml(
             QStringLiteral("<initialization><run-action action_id='pause'/><run-action/><stage/>"
                            "<var-modify var_id='t'/></initialization>"));
-        QDomElement e = list.firstChildElement();
+        SV_XmlNode e = list.firstChildElement();
         QCOMPARE(engine->buildActionListEntry(e), engine->action(QStringLiteral("pause")));
         e = e.nextSiblingElement();
         QVERIFY(!engine->buildActionListEntry(e));

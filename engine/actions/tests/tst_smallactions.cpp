@@ -69,7 +69,7 @@ private slots:
     void initTestCase() {
         vantortest::installMessageHandler();
         engine = SV_Engine::engine();
-        const QDomElement root = vantortest::parseXml(QStringLiteral(R"(
+        const SV_XmlNode root = vantortest::parseXml(QStringLiteral(R"(
 <installation>
   <variables>
     <variable id="t" default="x"><data-type><text-data/></data-type></variable>

@@ -45,20 +45,20 @@ void TestInstallFile::noInstallInfo() {
 }
 
 void TestInstallFile::attributes() {
-    const QDomElement root = parseXml("<r><e a='x' empty=''/>text<!--c--></r>");
-    const QDomElement e = root.firstChildElement("e");
+    const SV_XmlNode root = parseXml("<r><e a='x' empty=''/>text<!--c--></r>");
+    const SV_XmlNode e = root.firstChildElement("e");
     QCOMPARE(SV_Engine::loadAttr(e, "a"), QStringLiteral("x"));
     QVERIFY(SV_Engine::loadAttr(e, "missing").isNull());
     QVERIFY(SV_Engine::loadAttr(e, "empty").isEmpty());
     QVERIFY(!SV_Engine::loadAttr(e, "empty").isNull());
     QVERIFY(SV_Engine::loadAttr(e, "A").isNull());               // case matters
     QVERIFY(SV_Engine::loadAttr(e.nextSibling(), "a").isNull()); // a text node
-    QVERIFY(SV_Engine::loadAttr(QDomNode(), "a").isNull());
+    QVERIFY(SV_Engine::loadAttr(SV_XmlNode(), "a").isNull());
 }
 
 void TestInstallFile::displayTexts() {
     SV_Engine* e = SV_Engine::engine();
-    const QDomElement root =
+    const SV_XmlNode root =
         parseXml("<r>"
                  "<padded><string>  \n  Hello world \n\t</string></padded>"
                  "<two><other>no</other><string>first</string><string>second</string></two>"

@@ -120,7 +120,7 @@ void TestLocale::loadLocaleInNameOrder() {
     QCOMPARE(QCoreApplication::translate("OtherContext", "Shared"), QStringLiteral("Shared"));
 
     // Display texts of the install file go through the same translators.
-    const QDomElement root =
+    const SV_XmlNode root =
         parseXml("<r><a><string> Shared </string></a><b><string>Untranslated</string></b></r>");
     QCOMPARE(e->loadDisplayText(root.firstChildElement("a")), QStringLiteral("from Bb"));
     QCOMPARE(e->loadDisplayText(root.firstChildElement("b")), QStringLiteral("Untranslated"));

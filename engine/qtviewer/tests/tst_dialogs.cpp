@@ -152,7 +152,7 @@ private slots:
     // The detected language has the focus; a click chooses; Escape keeps the detected
     // one (or the first when the locale matches none).
     void languageDialog() {
-        const QDomElement root = vantortest::parseXml(
+        const SV_XmlNode root = vantortest::parseXml(
             "<installation><languages dir='tr'>"
             "<language name='Deutsch' encoding='de'/><language name='English' encoding='en'/>"
             "<language name='Francais' encoding='fr'/></languages></installation>");

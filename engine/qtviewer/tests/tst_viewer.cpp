@@ -42,7 +42,7 @@ SV_Engine* engine() {
 
 // Loads "<installation>" + xml + "</installation>": variables, actions and stages.
 void load(const QString& xml) {
-    const QDomElement root = parseXml(QStringLiteral("<installation>") + xml +
+    const SV_XmlNode root = parseXml(QStringLiteral("<installation>") + xml +
                                       QStringLiteral("</installation>"));
     QVERIFY(!root.isNull());
     engine()->loadVariables(root);

@@ -15,7 +15,7 @@
 
 namespace {
 
-QDomElement installFile(const QString& body) {
+SV_XmlNode installFile(const QString& body) {
     return vantortest::parseXml(QStringLiteral("<installation>%1</installation>").arg(body));
 }
 
@@ -149,7 +149,7 @@ private slots:
     }
 
     void profileSelection() {
-        const QDomElement root = installFile(R"(
+        const SV_XmlNode root = installFile(R"(
           <profiles>
             <profile id="small"><string>Small setup</string>
               <var-ref var_id="p.zeta" value="z-small"/>

@@ -68,7 +68,7 @@ class TestStages : public QObject {
 
 private slots:
     void initTestCase() {
-        const QDomElement root = parseXml(QLatin1String(declarations));
+        const SV_XmlNode root = parseXml(QLatin1String(declarations));
         QVERIFY(!root.isNull());
         engine()->loadVariables(root);
         engine()->loadActions(root);
@@ -80,7 +80,7 @@ private slots:
     // The stages section: top-level siblings, sub-stages, registration and navigation
     // in the tree A(A1, A2), B with A2 invalid.
     void sectionAndSmallTree() {
-        const QDomElement root = parseXml(QStringLiteral(R"(
+        const SV_XmlNode root = parseXml(QStringLiteral(R"(
 <install>
   <stages>
     <stage id="A"><string> Stage A </string>
