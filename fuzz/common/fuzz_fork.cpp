@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <string>
 
 // Sanitizer interfaces, present only in sanitized builds.
@@ -154,6 +155,25 @@ void runInChild(const std::function<void()>& child) {
                      strsignal(WTERMSIG(status)));
         std::abort();
     }
+}
+
+const std::string& scratchFile(const char* prefix, const char* name) {
+    static std::string path;
+    if (path.empty()) {
+        std::string dir = std::string("/tmp/") + prefix + "-XXXXXX";
+        if (!mkdtemp(dir.data()))
+            std::abort();
+        static std::string top = dir;
+        static const pid_t owner = getpid(); // children end through exit() too
+        path = top + "/" + name;
+        std::atexit([] {
+            if (getpid() != owner)
+                return;
+            std::error_code ignored;
+            std::filesystem::remove_all(top, ignored);
+        });
+    }
+    return path;
 }
 
 } // namespace quorellefuzz

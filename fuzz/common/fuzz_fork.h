@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 
 namespace quorellefuzz {
 
@@ -23,5 +24,10 @@ constexpr int kDefaultChildTimeout = 10;
 // FUZZ_VERBOSE set they are printed after each run). child() may return (status 0) or end
 // the process in any way.
 void runInChild(const std::function<void()>& child);
+
+// The path of a file named `name` in a directory of its own, made once per process under
+// /tmp with `prefix` ("fuzz-msgconf") and removed when the fuzzing process ends (not when a
+// child ends: a child may end anywhere, so it leaves nothing behind itself).
+const std::string& scratchFile(const char* prefix, const char* name);
 
 } // namespace quorellefuzz

@@ -19,7 +19,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -51,25 +50,9 @@ bool declaresOutsideAction(const QByteArray& content) {
     return false;
 }
 
-// The input's file, in a directory of the fuzzing process (removed when it ends): the child
-// may end anywhere, so it leaves nothing behind itself.
+// The input's file, in a directory of the fuzzing process.
 const std::string& inputPath() {
-    static std::string path;
-    if (path.empty()) {
-        char dir[] = "/tmp/fuzz-installfile-XXXXXX";
-        if (!mkdtemp(dir))
-            std::abort();
-        static std::string top = dir;
-        static const pid_t owner = getpid(); // children end through exit() too
-        path = top + "/install.xml";
-        std::atexit([] {
-            if (getpid() != owner)
-                return;
-            std::error_code ignored;
-            std::filesystem::remove_all(top, ignored);
-        });
-    }
-    return path;
+    return quorellefuzz::scratchFile("fuzz-installfile", "install.xml");
 }
 
 void loadInChild(const QByteArray& content, const std::string& path) {

@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -24,22 +23,7 @@ namespace {
 const ToolInfo kInfo = {"fuzzmsgconf", "usage: fuzzmsgconf\n", true, false};
 
 const std::string& confPath() {
-    static std::string path;
-    if (path.empty()) {
-        char dir[] = "/tmp/fuzz-msgconf-XXXXXX";
-        if (!mkdtemp(dir))
-            std::abort();
-        static std::string top = dir;
-        static const pid_t owner = getpid(); // children end through exit() too
-        path = top + "/msg.conf";
-        std::atexit([] {
-            if (getpid() != owner)
-                return;
-            std::error_code ignored;
-            std::filesystem::remove_all(top, ignored);
-        });
-    }
-    return path;
+    return quorellefuzz::scratchFile("fuzz-msgconf", "msg.conf");
 }
 
 // The filter's structure: its unescaped parentheses and asterisks, in order.
