@@ -61,7 +61,7 @@ public:
         if (2 * (m_names.size() + 1) > qsizetype(m_slots.size()))
             grow();
         const size_t mask = m_slots.size() - 1;
-        for (size_t i = qHash(name) & mask;; i = (i + 1) & mask) {
+        for (size_t i = hash(name) & mask;; i = (i + 1) & mask) {
             const quint32 at = m_slots[i];
             if (at == kNone) {
                 m_slots[i] = quint32(m_names.size());
@@ -74,11 +74,14 @@ public:
     }
 
 private:
+    // Seeded per process, so that no document can be made of names that all collide.
+    static size_t hash(QStringView name) { return qHash(name, QHashSeed::globalSeed()); }
+
     void grow() {
         std::vector<quint32> bigger(m_slots.size() * 2, kNone);
         const size_t mask = bigger.size() - 1;
         for (quint32 at = 0; at < quint32(m_names.size()); ++at) {
-            size_t i = qHash(QStringView(m_names.at(at))) & mask;
+            size_t i = hash(m_names.at(at)) & mask;
             while (bigger[i] != kNone)
                 i = (i + 1) & mask;
             bigger[i] = at;
@@ -105,9 +108,11 @@ public:
                     return false;
                 const quint32 index = add(SV_XmlNode::Element, reader.qualifiedName());
                 if (index == kNone)
-                    return false; // a second root element: the tokenizer says so too
+                    return false; // a second root element (the tokenizer says so too), or too many
                 Node& node = m_data.nodes[index];
                 const QXmlStreamAttributes attributes = reader.attributes();
+                if (m_data.attributes.size() + attributes.size() >= kNone)
+                    return false;
                 node.firstAttribute = quint32(m_data.attributes.size());
                 node.attributeCount = quint32(attributes.size());
                 for (const QXmlStreamAttribute& a : attributes)
@@ -146,7 +151,7 @@ public:
                 break;
             }
         }
-        return !reader.hasError() && !m_data.nodes.empty() &&
+        return !reader.hasError() && !m_tooLarge && !m_data.nodes.empty() &&
                m_data.nodes.front().kind == SV_XmlNode::Element;
     }
 
@@ -161,6 +166,10 @@ private:
     quint32 add(SV_XmlNode::Kind kind, QStringView name = {}) {
         if (m_open.empty() && (kind != SV_XmlNode::Element || !m_data.nodes.empty()))
             return kNone;
+        if (m_data.nodes.size() >= kNone - 1) {
+            m_tooLarge = true;
+            return kNone;
+        }
         const quint32 index = quint32(m_data.nodes.size());
         Node node;
         node.kind = kind;
@@ -188,6 +197,10 @@ private:
     Span store(QStringView text) {
         if (text.isNull())
             return Span{kNone, 0};
+        if (m_data.chars.size() + text.size() >= qsizetype(kNone))
+            m_tooLarge = true; // offsets are 32 bits: a text of 4 G characters is refused
+        if (m_tooLarge)
+            return Span{};
         Span span{quint32(m_data.chars.size()), quint32(text.size())};
         m_data.chars.append(text);
         return span;
@@ -197,6 +210,7 @@ private:
     NameTable m_names;
     std::vector<Open> m_open;
     bool m_sawDocumentType = false;
+    bool m_tooLarge = false;
 };
 
 } // namespace
