@@ -45,15 +45,8 @@ void createDirectoryVariable(SV_Engine* engine, QHash<QString, SV_Variable*>& re
 } // namespace
 
 QString SV_Engine::loadAttr(const SV_XmlNode& node, const QString& name) {
-    if (!node.isElement())
-        return QString();
-    const SV_XmlNode element = node.toElement();
-    if (!element.hasAttribute(name))
-        return QString();
-    QString value = element.attribute(name);
-    if (value.isNull())
-        value = QStringLiteral(""); // present but empty: empty, not null
-    return value;
+    // A missing attribute (or no element) is a null string, a present but empty one empty.
+    return node.attribute(name);
 }
 
 QString SV_Engine::loadDisplayText(const SV_XmlNode& node) const {
