@@ -10,7 +10,9 @@ build=${QUORELLE_TEST_BUILD:-$here/build-test}
 
 bash "$here/scripts/setup.sh"
 
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORELLE_SANITIZE=ON
+# The benchmark programs are built too, so that a change that breaks them shows here.
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORELLE_SANITIZE=ON \
+    -DQUORELLE_BUILD_BENCH=ON
 cmake --build "$build" -j2
 
 fuzz_seconds=${QUORELLE_FUZZ_SECONDS:-20}

@@ -6,7 +6,7 @@
 #include "sv_variableregexp.h"
 
 #include <QCoreApplication>
-#include <QDomDocument>
+#include "sv_xmltree.h"
 #include <QElapsedTimer>
 
 #include <cstdio>
@@ -18,10 +18,9 @@ int main(int argc, char** argv) {
                      "usage: vantor_template_bench <InstallDir value> <template> <output>\n");
         return 2;
     }
-    QDomDocument doc;
-    doc.setContent(QStringLiteral("<installation><variables><variable id=\"InstallDir\">"
-                                  "<data-type><text-data/></data-type></variable>"
-                                  "</variables></installation>"));
+    SV_XmlDocument doc;
+    doc.setContent("<installation><variables><variable id=\"InstallDir\">"
+                   "<data-type><text-data/></data-type></variable></variables></installation>");
     SV_Engine* engine = SV_Engine::engine();
     engine->loadVariables(doc.documentElement());
     engine->variable(QStringLiteral("InstallDir"))->storeValue({QString::fromLocal8Bit(argv[1])});
