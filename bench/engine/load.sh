@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Install-file load benchmark, one command:
 #   bash bench/engine/load.sh [runs]            (default 5 runs of each program)
-# Builds vantor as a release (no sanitizers) in build-load, generates an install file of
+# Builds vantor as a release (no sanitizers) in build-bench/release, generates an install file of
 # about 25 MB (bench/engine/large_install.awk: 10,000 variables, 10,000 actions and 10,000
 # stages; BENCH_ITEMS changes the count) and, in the same run and alternately, measures
 #   - vantor loading it to the end of the pre-install list: an unattended console run with
@@ -13,28 +13,13 @@
 # peak memory (GNU time's %M) against the file size (target: at most 10 times).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
-build=${QUORELLE_LOAD_BUILD:-$here/build-load}
+source "$here/bench/engine/common.sh"
 runs=${1:-5}
 items=${BENCH_ITEMS:-10000}
 
-for tool in xmllint /usr/bin/time cmake ninja awk; do
-  command -v "$tool" >/dev/null || { echo "missing: $tool (libxml2-utils, time, cmake, ninja)" >&2; exit 1; }
-done
-
-mkdir -p "$build"
-log="$build/load-build.log"
-launcher=()
-if command -v ccache >/dev/null; then
-  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
-if ! { cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-         -DQUORELLE_BUILD_TOOLS=OFF -DQUORELLE_BUILD_ADDIN=OFF "${launcher[@]}" &&
-       cmake --build "$build" --target vantor -- -j2; } >"$log" 2>&1; then
-  cat "$log" >&2
-  echo "FAIL: building vantor (log: $log)" >&2
-  exit 1
-fi
-vantor="$build/engine/main/vantor"
+bench_need "libxml2-utils, time, cmake, ninja" xmllint /usr/bin/time cmake ninja awk
+bench_build load-build vantor
+vantor="$BENCH_BUILD/release/engine/main/vantor"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantorload.XXXXXX")
 trap 'rm -rf "$work"' EXIT

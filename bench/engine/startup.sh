@@ -8,29 +8,21 @@
 # Prints the medians and their ratio (target: at most 1.5).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
-build=${QUORELLE_BENCH_BUILD:-$here/build-bench}
+source "$here/bench/engine/common.sh"
 runs=${1:-10}
 
-for tool in Xvfb cmake ninja awk timeout; do
-  command -v "$tool" >/dev/null || { echo "missing: $tool (xvfb, cmake, ninja)" >&2; exit 1; }
-done
-
-mkdir -p "$build"
-log="$build/startup-build.log"
-# vantor: the project's own release build (no sanitizers, shared with
-# bench/engine/template.sh); the bare program: its own small project with the same
-# release flags.
-if ! { cmake -S "$here" -B "$build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-         -DQUORELLE_BUILD_TOOLS=OFF -DQUORELLE_BUILD_ADDIN=OFF -DQUORELLE_BUILD_BENCH=ON &&
-       cmake --build "$build/release" --target vantor -- -j2 &&
-       cmake -S "$here/bench/engine/bare" -B "$build/bare" -G Ninja -DCMAKE_BUILD_TYPE=Release &&
-       cmake --build "$build/bare" -- -j2; } >"$log" 2>&1; then
+bench_need "xvfb, cmake, ninja" Xvfb cmake ninja awk timeout
+bench_build startup-build vantor
+# The bare program: its own small project with the same release flags.
+log="$BENCH_BUILD/startup-bare-build.log"
+if ! { cmake -S "$here/bench/engine/bare" -B "$BENCH_BUILD/bare" -G Ninja -DCMAKE_BUILD_TYPE=Release &&
+       cmake --build "$BENCH_BUILD/bare" -- -j2; } >"$log" 2>&1; then
   cat "$log" >&2
-  echo "FAIL: building the benchmark (log: $log)" >&2
+  echo "FAIL: building the bare window program (log: $log)" >&2
   exit 1
 fi
-vantor="$build/release/engine/main/vantor"
-bare="$build/bare/vantor_bare_window"
+vantor="$BENCH_BUILD/release/engine/main/vantor"
+bare="$BENCH_BUILD/bare/vantor_bare_window"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantorstartup.XXXXXX")
 xvfb_pid=

@@ -7,25 +7,13 @@
 # filling a template a tenth of that size with the full one.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
-build=${QUORELLE_BENCH_BUILD:-$here/build-bench}
+source "$here/bench/engine/common.sh"
 lines=${1:-1000000}
 runs=${BENCH_RUNS:-3}
 
-for tool in envsubst /usr/bin/time cmake ninja awk cmp; do
-  command -v "$tool" >/dev/null || { echo "missing: $tool (gettext-base, time, cmake, ninja)" >&2; exit 1; }
-done
-
-mkdir -p "$build"
-log="$build/template-build.log"
-# The project's own release build (no sanitizers), shared with bench/engine/startup.sh.
-if ! { cmake -S "$here" -B "$build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-         -DQUORELLE_BUILD_TOOLS=OFF -DQUORELLE_BUILD_ADDIN=OFF -DQUORELLE_BUILD_BENCH=ON &&
-       cmake --build "$build/release" --target vantor_template_bench -- -j2; } >"$log" 2>&1; then
-  cat "$log" >&2
-  echo "FAIL: building the benchmark (log: $log)" >&2
-  exit 1
-fi
-bench="$build/release/bench/engine/vantor_template_bench"
+bench_need "gettext-base, time, cmake, ninja" envsubst /usr/bin/time cmake ninja awk cmp
+bench_build template-build vantor_template_bench
+bench="$BENCH_BUILD/release/bench/engine/vantor_template_bench"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantorbench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
