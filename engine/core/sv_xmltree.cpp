@@ -218,11 +218,11 @@ private:
 bool SV_XmlDocument::setContent(const QByteArray& xml, int maxDepth) {
     m_data.reset();
     auto data = std::make_shared<Data>();
-    // Every value and text is shorter than the text it came from.
+    // Every value and text is shorter than the text it came from; the pages of the store that
+    // are never written are never touched. The tree lives only while the file is loaded.
     data->chars.reserve(xml.size());
     if (!Builder(*data).read(xml, maxDepth))
         return false;
-    data->chars.squeeze();
     m_data = std::move(data);
     return true;
 }
