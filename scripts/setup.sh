@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # build
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   # vantor (Qt 6)
   qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools libgl-dev
   # directory tools and their test directory

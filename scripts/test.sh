@@ -11,8 +11,12 @@ build=${QUORELLE_TEST_BUILD:-$here/build-test}
 bash "$here/scripts/setup.sh"
 
 # The benchmark programs are built too, so that a change that breaks them shows here.
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORELLE_SANITIZE=ON \
-    -DQUORELLE_BUILD_BENCH=ON
+    -DQUORELLE_BUILD_BENCH=ON "${launcher[@]}"
 cmake --build "$build" -j2
 
 fuzz_seconds=${QUORELLE_FUZZ_SECONDS:-20}
