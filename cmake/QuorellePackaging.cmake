@@ -121,11 +121,11 @@ set(CPACK_RPM_PACKAGE_LICENSE "LicenseRef-Proprietary")
 set(CPACK_RPM_PACKAGE_URL "")
 set(CPACK_PACKAGE_RELOCATABLE OFF)
 # No /usr/lib/.build-id links: the RPM packages hold the same files as the Debian ones.
-set(CPACK_RPM_SPEC_MORE_DEFINE "%define _build_id_links none")
+set(CPACK_RPM_SPEC_MORE_DEFINE "%define _build_id_links none\n%define packager ${QUORELLE_PACKAGE_MAINTAINER}")
 set(CPACK_RPM_CHANGELOG_FILE ${QUORELLE_PACKAGING_BUILD_DIR}/rpm-changelog)
 # Directories that belong to the system, not to these packages.
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
-    /etc/opt /usr/share/man /usr/share/man/man1 /usr/share/man/man5 /usr/share/man/man8
+    /etc/opt /usr/sbin /usr/share/man /usr/share/man/man1 /usr/share/man/man5 /usr/share/man/man8
     /usr/share/doc)
 
 foreach(component tools vantor tabrix)
@@ -157,3 +157,28 @@ set(CPACK_DEBIAN_TABRIX_PACKAGE_ARCHITECTURE all)
 set(CPACK_RPM_TABRIX_PACKAGE_ARCHITECTURE noarch)
 
 include(CPack)
+
+# --- tests --------------------------------------------------------------------------------------
+# The packages of this build, made into a directory of the tests (fixture quorelle_packages),
+# checked by lintian and rpmlint, and installed into and removed from private roots.
+if(BUILD_TESTING AND QUORELLE_PACKAGE_COMPONENTS)
+  set(QUORELLE_PACKAGE_TEST_DIR ${PROJECT_BINARY_DIR}/packaging-test)
+  set(QUORELLE_PACKAGE_TESTS ${QUORELLE_PACKAGING_DIR}/tests)
+  list(LENGTH QUORELLE_PACKAGE_COMPONENTS quorelle_component_count)
+  math(EXPR quorelle_package_count "2 * ${quorelle_component_count}")
+  add_test(NAME packaging.build
+           COMMAND bash ${QUORELLE_PACKAGE_TESTS}/build_packages.sh ${CMAKE_CPACK_COMMAND}
+                   ${PROJECT_BINARY_DIR} ${QUORELLE_PACKAGE_TEST_DIR} ${quorelle_package_count})
+  add_test(NAME packaging.lint
+           COMMAND bash ${QUORELLE_PACKAGE_TESTS}/lint_test.sh ${QUORELLE_PACKAGE_TEST_DIR}
+                   ${PROJECT_SOURCE_DIR}/docs/man ${QUORELLE_PACKAGING_DIR}/rpmlint.toml)
+  add_test(NAME packaging.deb.install
+           COMMAND bash ${QUORELLE_PACKAGE_TESTS}/deb_install_test.sh ${QUORELLE_PACKAGE_TEST_DIR})
+  add_test(NAME packaging.rpm.install
+           COMMAND bash ${QUORELLE_PACKAGE_TESTS}/rpm_install_test.sh ${QUORELLE_PACKAGE_TEST_DIR})
+  set_tests_properties(packaging.build PROPERTIES FIXTURES_SETUP quorelle_packages)
+  set_tests_properties(packaging.lint packaging.deb.install packaging.rpm.install
+                       PROPERTIES FIXTURES_REQUIRED quorelle_packages)
+  set_tests_properties(packaging.build packaging.lint packaging.deb.install packaging.rpm.install
+                       PROPERTIES ENVIRONMENT "${QUORELLE_TEST_ENV}" TIMEOUT 900 SKIP_RETURN_CODE 77)
+endif()

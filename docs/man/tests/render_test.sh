@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders every manual page given (roff files built from docs/man/*.scd) with man and groff,
-# warnings on (man --warnings), and fails on any warning or error, naming page and message.
+# every groff warning on (man --warnings=w), and fails on any warning or error, naming the
+# page and the message.
 # Also checks the NAME section that whatis/apropos read (lexgrog).
 # Usage: render_test.sh PAGE...
 set -uo pipefail
@@ -19,10 +20,10 @@ for page in "$@"; do
         continue
     fi
     # A fixed width and the C.UTF-8 locale, so lines and hyphenation are those of a terminal.
-    LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings=all -E UTF-8 -l "$page" >"$out/text" 2>"$out/err"
+    LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings=w -E UTF-8 -l "$page" >"$out/text" 2>"$out/err"
     rc=$?
     if [ "$rc" -ne 0 ] || [ -s "$out/err" ]; then
-        echo "FAIL: $name: man exited with $rc:"
+        echo "FAIL: $name: man ended with status $rc, standard error:"
         sed 's/^/    /' "$out/err"
         failed=1
         continue

@@ -1,0 +1,89 @@
+# Helpers of the package tests: a private root directory into which packages are installed
+# (never the machine itself), with just enough inside for the maintainer scripts, which
+# dpkg and rpm run chrooted into it: /bin/sh and the few commands the scripts use, with their
+# libraries.
+#
+#   pr_make ROOT            make the root (/etc/passwd with root only, /dev/null, the base
+#                           system's directories)
+#   pr_snapshot ROOT FILE   every path below ROOT with its type, mode and owner, sorted,
+#                           the package managers' own databases left out
+#   pr_passwd ROOT NAME...  /etc/passwd and /etc/group of the root with root and NAME...
+#   pr_fail TEXT            report a failed check (the test then fails at pr_done)
+#   pr_check TEXT CMD...    run CMD; a failure is reported with TEXT
+#   pr_done                 exit with the result
+
+pr_failures=0
+
+pr_fail() {
+    echo "FAIL: $*"
+    pr_failures=$((pr_failures + 1))
+}
+
+pr_check() {
+    local what=$1
+    shift
+    if "$@"; then
+        echo "ok: $what"
+    else
+        pr_fail "$what"
+    fi
+}
+
+pr_done() {
+    if [ "$pr_failures" -ne 0 ]; then
+        echo "$pr_failures check(s) failed"
+        exit 1
+    fi
+    echo "all checks passed"
+    exit 0
+}
+
+pr_copy_program() {
+    local root=$1 name=$2 path lib
+    path=$(command -v "$name") || { echo "pr_make: $name not found" >&2; return 1; }
+    path=$(readlink -f "$path")
+    cp "$path" "$root/bin/$name"
+    for lib in $(ldd "$path" | grep -o '/[^ ]*'); do
+        if [ ! -e "$root$lib" ]; then
+            mkdir -p "$root$(dirname "$lib")"
+            cp "$(readlink -f "$lib")" "$root$lib"
+        fi
+    done
+}
+
+pr_make() {
+    local root=$1 c
+    mkdir -p "$root/bin" "$root/tmp" "$root/etc" "$root/dev"
+    chmod 1777 "$root/tmp"
+    mknod -m 666 "$root/dev/null" c 1 3 || return 1
+    pr_passwd "$root"
+    # The directories of a base system, which belong to it (rpm's filesystem package, Debian's
+    # base-files and others): each holds a file, so that no package manager takes them away.
+    mkdir -p "$root/var/tmp" "$root/var/lib"
+    chmod 1777 "$root/var/tmp"
+    for d in etc/opt usr/bin usr/sbin usr/share/doc usr/share/man/man1 usr/share/man/man5 \
+             usr/share/man/man8 var/tmp var/lib; do
+        mkdir -p "$root/$d"
+        echo "a file of the base system" >"$root/$d/base-system-file"
+    done
+    for c in sh id mkdir chown chmod rmdir rm; do
+        pr_copy_program "$root" "$c" || return 1
+    done
+}
+
+pr_passwd() {
+    local root=$1 uid=900 name
+    shift
+    echo "root:x:0:0:root:/root:/bin/sh" >"$root/etc/passwd"
+    echo "root:x:0:" >"$root/etc/group"
+    for name in "$@"; do
+        echo "$name:x:$uid:$uid::/nonexistent:/usr/sbin/nologin" >>"$root/etc/passwd"
+        echo "$name:x:$uid:" >>"$root/etc/group"
+        uid=$((uid + 1))
+    done
+}
+
+pr_snapshot() {
+    (cd "$1" && find . \( -path ./var/lib/dpkg -o -path ./var/lib/rpm \) -prune -o \
+        -printf '%p %y %m %U:%G\n' | LC_ALL=C sort) >"$2"
+}
