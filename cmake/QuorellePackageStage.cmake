@@ -11,7 +11,9 @@ if(NOT IS_DIRECTORY "${stage}")
   message(FATAL_ERROR "quorelle packaging: no staging directory (${stage})")
 endif()
 
-file(GLOB_RECURSE rootgate LIST_DIRECTORIES false "${stage}/*/sbin/rootgate")
+file(GLOB_RECURSE staged LIST_DIRECTORIES false "${stage}/*")
+set(rootgate "${staged}")
+list(FILTER rootgate INCLUDE REGEX "/sbin/rootgate$")
 foreach(f IN LISTS rootgate)
   file(CHMOD "${f}" FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
        WORLD_READ WORLD_EXECUTE SETUID)

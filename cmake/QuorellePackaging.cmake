@@ -61,7 +61,21 @@ file(WRITE ${QUORELLE_TOOLS_DEB_CONTROL}/conffiles "/etc/opt/quorelle/msg/msg.co
 
 if(QUORELLE_BUILD_TOOLS)
   # The example configuration: a configuration file of the package, never replaced once there.
-  install(FILES ${QUORELLE_PACKAGING_DIR}/msg.conf DESTINATION /etc/opt/quorelle/msg COMPONENT tools)
+  # The tools read /etc/opt/quorelle/msg/msg.conf: installed with the prefix /usr (the
+  # packages), it goes there; with any other prefix (a staging or test install) below it,
+  # PREFIX/etc/opt/quorelle/msg. An existing file is kept, also by cmake --install.
+  install(CODE "
+    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+      set(_msgconf_dir /etc/opt/quorelle/msg)
+    else()
+      set(_msgconf_dir \"\${CMAKE_INSTALL_PREFIX}/etc/opt/quorelle/msg\")
+    endif()
+    if(EXISTS \"\$ENV{DESTDIR}\${_msgconf_dir}/msg.conf\")
+      message(STATUS \"Kept: \$ENV{DESTDIR}\${_msgconf_dir}/msg.conf (an existing configuration is never replaced)\")
+    else()
+      file(INSTALL DESTINATION \"\${_msgconf_dir}\" TYPE FILE FILES \"${QUORELLE_PACKAGING_DIR}/msg.conf\")
+    endif()
+  " COMPONENT tools)
 endif()
 
 # --- CPack --------------------------------------------------------------------------------------
