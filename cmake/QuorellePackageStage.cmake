@@ -1,6 +1,7 @@
 # Run by CPack after the staging install, before each generator builds its archives
 # (CPACK_PRE_BUILD_SCRIPTS in cmake/QuorellePackaging.cmake).
 #
+# - the programs without the .comment section;
 # - rootgate is set-user-id root inside the package itself: the archive records root as owner,
 #   and the mode is set here, since a staging install without root leaves it at 0755.
 # - Debian packages get their change log (/usr/share/doc/<package>/changelog.Debian.gz) and
@@ -12,6 +13,22 @@ if(NOT IS_DIRECTORY "${stage}")
 endif()
 
 file(GLOB_RECURSE staged LIST_DIRECTORIES false "${stage}/*")
+
+# The programs lose the compiler's .comment section, as Debian's own packages do (the install
+# step has stripped them already).
+find_program(QUORELLE_OBJCOPY objcopy)
+set(programs "${staged}")
+list(FILTER programs INCLUDE REGEX "/s?bin/[^/]+$")
+foreach(f IN LISTS programs)
+  file(READ "${f}" magic LIMIT 4 HEX)
+  if(magic STREQUAL "7f454c46" AND QUORELLE_OBJCOPY)
+    execute_process(COMMAND "${QUORELLE_OBJCOPY}" --remove-section=.comment "${f}" RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR "quorelle packaging: objcopy failed on ${f}")
+    endif()
+  endif()
+endforeach()
+
 set(rootgate "${staged}")
 list(FILTER rootgate INCLUDE REGEX "/sbin/rootgate$")
 foreach(f IN LISTS rootgate)
