@@ -1,7 +1,7 @@
 # Run by CPack after the staging install, before each generator builds its archives
 # (CPACK_PRE_BUILD_SCRIPTS in cmake/QuorellePackaging.cmake).
 #
-# - the programs without the .comment section;
+# - directories with mode 0755, the programs without the .comment section;
 # - rootgate is set-user-id root inside the package itself: the archive records root as owner,
 #   and the mode is set here, since a staging install without root leaves it at 0755.
 # - Debian packages get their change log (/usr/share/doc/<package>/changelog.Debian.gz) and
@@ -61,3 +61,13 @@ if(CPACK_GENERATOR STREQUAL "DEB")
     endif()
   endforeach()
 endif()
+
+# Every directory of the packages gets mode 0755, whatever the umask of the staging install
+# (under umask 077 they would be 0700 and unreadable once installed).
+file(GLOB_RECURSE entries LIST_DIRECTORIES true "${stage}/*")
+foreach(d IN LISTS entries)
+  if(IS_DIRECTORY "${d}" AND NOT IS_SYMLINK "${d}")
+    file(CHMOD "${d}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+         WORLD_READ WORLD_EXECUTE)
+  endif()
+endforeach()

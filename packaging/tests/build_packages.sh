@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Makes the packages of a configured and built tree with CPack (DEB and RPM) into a directory
-# of the test's own, for the other packaging tests (the fixture quorelle_packages).
+# of the test's own, for the other packaging tests (the fixture quorelle_packages), with
+# umask 077.
 # Usage: build_packages.sh CPACK BUILD_DIR OUT_DIR COUNT
 set -euo pipefail
 cpack=$1 build=$2 out=$3 count=$4
+# A strict umask: no mode in the packages may depend on the umask of whoever builds them
+# (the lint and install tests check the modes).
+umask 077
 rm -rf "$out"
 mkdir -p "$out"
 if ! (cd "$build" && "$cpack" --config CPackConfig.cmake -G "DEB;RPM" -B "$out") >"$out/cpack.log" 2>&1; then
