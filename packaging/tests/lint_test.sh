@@ -26,8 +26,10 @@ for deb in "${debs[@]}"; do
     name=$(dpkg-deb -f "$deb" Package)
     lintian --fail-on none --display-info --display-experimental --tag-display-limit 0 \
         --show-overrides "$deb" >"$work/lintian" 2>&1
-    echo "lintian $name:"
+    rc=$?
+    echo "lintian $name (status $rc):"
     sed 's/^/    /' "$work/lintian"
+    [ "$rc" -eq 0 ] || fail "lintian did not run on $name"
     while read -r level _ tag rest; do
         case $level in
             E:) fail "lintian error in $name: $tag $rest" ;;
