@@ -40,7 +40,7 @@ cmake --build "$build" -j2
 # CPack stages and builds below build-package/cpack; only the packages go to OUTDIR.
 work=$build/cpack
 rm -rf "$work"
-(cd "$build" && cpack --config CPackConfig.cmake -G "DEB;RPM" -B "$work" >"$build/cpack.log") || {
+(cd "$build" && cpack --config CPackConfig.cmake -G "DEB;RPM" -B "$work" >"$build/cpack.log" 2>&1) || {
     cat "$build/cpack.log" >&2
     echo "package: cpack failed (log above)" >&2
     exit 1
