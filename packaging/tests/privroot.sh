@@ -55,7 +55,7 @@ pr_make() {
     local root=$1 c
     mkdir -p "$root/bin" "$root/tmp" "$root/etc" "$root/dev"
     chmod 1777 "$root/tmp"
-    mknod -m 666 "$root/dev/null" c 1 3 || return 1
+    mknod -m 666 "$root/dev/null" c 1 3 || { echo "pr_make: cannot make $root/dev/null" >&2; return 1; }
     pr_passwd "$root"
     # The directories of a base system, which belong to it (rpm's filesystem package, Debian's
     # base-files and others): each holds a file, so that no package manager takes them away.
