@@ -24,6 +24,10 @@ packages=(
   clang libfuzzer-14-dev libclang-rt-14-dev llvm
   # wizard window tests under a real X server (synthetic keys and clicks)
   xdotool
+  # directory tools: SASL binds (EXTERNAL over ldapi://) need the SASL headers
+  libsasl2-dev
+  # directory tool tests: a silent server (python3), an unreachable host in a private network namespace (ip)
+  python3 iproute2
 )
 
 missing=()

@@ -114,6 +114,7 @@ qd_start() {
                     if ldapsearch -x -H "$QD_URI" -b "" -s base >/dev/null 2>&1; then
                         printf 'LDAPHOST:127.0.0.1:%s\nADMINDN:%s\nADMINPW:%s\nLDAPSUFFIX:%s\n' \
                             "$port" "$QD_ADMIN" "$QD_PASSWORD" "$QD_SUFFIX" >"$dir/msg.conf"
+                        [ -z "${QD_CONF_EXTRA:-}" ] || printf '%s\n' "$QD_CONF_EXTRA" >>"$dir/msg.conf"
                         echo "$QD_PID" >"$dir/qd.pid"
                         return 0
                     fi

@@ -148,7 +148,7 @@ void test_escape_and_fbuild() {
     do_escape(dst, std::string(511, '*'));
     CHECK_EQ(dst.size(), size_t(1022));
 
-    tool_init({"unit", "", false, false});
+    tool_init({"unit", "", false, false, true});
     const std::string too_long = "ERROR:256:unit:Query argument too long\n";
     ChildResult r = run_child([] {
         std::string d;
@@ -185,7 +185,7 @@ void test_escape_and_fbuild() {
 }
 
 void test_argcheck() {
-    tool_init({"unit", "", false, false});
+    tool_init({"unit", "", false, false, true});
     ChildResult r = run_child([] {
         argcheck("domain", std::string(127, 'd'));
         argcheck("domain", "caf\xc3\xa9\xff");
@@ -210,7 +210,7 @@ void test_argcheck() {
 }
 
 void test_parse_conf() {
-    tool_init({"unit", "", false, false});
+    tool_init({"unit", "", false, false, true});
     // Later lines win; blanks are kept; comments, empty lines and lines without a colon are
     // skipped; other keys are ignored; the value runs to the end of the line.
     use_conf("# comment\n"
@@ -308,12 +308,12 @@ void test_getpass() {
 }
 
 void test_usage_and_die() {
-    tool_init({"unit", "ERROR:1:usage:unit\n", false, false});
+    tool_init({"unit", "ERROR:1:usage:unit\n", false, false, true});
     ChildResult r = run_child([] { usage(); });
     CHECK_EQ(r.status, 1);
     CHECK_EQ(r.out, std::string("ERROR:1:usage:unit\n"));
     CHECK_EQ(r.err, std::string(""));
-    tool_init({"unit", "ERROR:1:usage:unit\n", true, false});
+    tool_init({"unit", "ERROR:1:usage:unit\n", true, false, true});
     r = run_child([] { usage(); });
     CHECK_EQ(r.out, std::string(""));
     CHECK_EQ(r.err, std::string("ERROR:1:usage:unit\n"));

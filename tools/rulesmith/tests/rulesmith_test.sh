@@ -277,8 +277,10 @@ usage_and_user() {
 server_down() {
     edge_fixture
     qd_stop
+    local port
+    port=$(sed -n 's/^LDAPHOST:127.0.0.1://p' "$QUORELLE_MSG_CONF")
     rulesmith
-    tl_expect "server down" 1 "" $'ERROR:256:Bind failed (-1): Can\'t contact LDAP server\n'
+    tl_expect "server down" 1 "" "ERROR:256:Bind failed (-1): Can't contact LDAP server (ldap://127.0.0.1:$port: connect failed)"$'\n'
 }
 
 # ---------------------------------------------------------------- files planted in a user directory

@@ -1,0 +1,271 @@
+// The one search loop of the tools: asynchronous searches asking for their answer in pages
+// (RFC 2696 paged results), every wait for the server bounded by LDAPTIMEOUT, and an answer
+// that ends early treated as the failure it is.
+#include "msgtool.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kMsgSearchFailed = "ERROR:256:ldap_search failed";
+
+[[noreturn]] void search_failed(int code, const std::string& detail = "") {
+    char text[64];
+    snprintf(text, sizeof text, "Search failed (%d): ", code);
+    std::string line = text + std::string(ldap_err2string(code));
+    if (!detail.empty())
+        line += " (" + detail + ")";
+    die(line);
+}
+
+[[noreturn]] void start_failed(bool start_failure_dies) {
+    if (start_failure_dies)
+        die("ldap_search failed");
+    fail_line(kMsgSearchFailed);
+}
+
+// The next message of msgid (LDAP_RES_ANY: of any search), waiting at most LDAPTIMEOUT. A
+// broken connection or a silent server ends the tool: what was received is not the whole
+// answer. Returns the message type; the caller frees the message.
+int wait_message(int msgid, LDAPMessage*& res) {
+    timeval tv = {opt_timeout, 0};
+    res = nullptr;
+    const int type = ldap_result(ld, msgid, LDAP_MSG_ONE, &tv, &res);
+    if (type > 0)
+        return type;
+    if (res)
+        ldap_msgfree(res);
+    if (type == 0)
+        search_failed(LDAP_TIMEOUT,
+                      ld_server + ": no answer within " + std::to_string(opt_timeout) + " s");
+    int err = LDAP_SERVER_DOWN;
+    ldap_get_option(ld, LDAP_OPT_RESULT_CODE, &err);
+    search_failed(err, ld_server);
+}
+
+// The codes of a final result that mean the answer is whole: success, and a missing base (an
+// empty answer: a domain without its container).
+bool whole_answer(int code) {
+    return code == LDAP_SUCCESS || code == LDAP_NO_SUCH_OBJECT;
+}
+
+// One search, asked for page by page. The control is sent as not critical: a server that does
+// not know it answers in one piece, which is read as the whole answer. A server that refuses
+// the first page because of the control is asked again without it.
+class Search {
+public:
+    explicit Search(const SearchSpec& spec) : spec_(spec), paging_(opt_pagesize > 0) {}
+    ~Search() {
+        if (cookie_.bv_val)
+            ber_memfree(cookie_.bv_val);
+    }
+    Search(const Search&) = delete;
+    Search& operator=(const Search&) = delete;
+
+    // Sends the request of the next page (the first one, or the whole search without paging).
+    int start() {
+        LDAPControl* page = nullptr;
+        LDAPControl* ctrls[2] = {nullptr, nullptr};
+        if (paging_) {
+            const int rc = ldap_create_page_control(ld, opt_pagesize, cookie_.bv_val ? &cookie_ : nullptr,
+                                                    0, &page);
+            if (rc != LDAP_SUCCESS)
+                return rc;
+            ctrls[0] = page;
+        }
+        ++pages_;
+        const int rc = ldap_search_ext(ld, spec_.base.c_str(), spec_.scope, spec_.filter.c_str(),
+                                       const_cast<char**>(spec_.attrs), spec_.attrsonly,
+                                       paging_ ? ctrls : nullptr, nullptr, nullptr, 0, &msgid_);
+        if (page)
+            ldap_control_free(page);
+        return rc;
+    }
+
+    int msgid() const { return msgid_; }
+    void count_entry() { ++entries_; }
+
+    // Whether the final result of a page ends the tool (an incomplete answer).
+    bool fails(LDAPMessage* res) const {
+        const int code = result_code(res);
+        return !whole_answer(code) && !retry_without_paging(code);
+    }
+
+    // Takes (and frees) the final result of a page: dies when the answer is incomplete; asks
+    // for the next page when there is one. Returns true when the search is complete.
+    bool end_page(LDAPMessage* res) {
+        int code = LDAP_OTHER;
+        LDAPControl** ctrls = nullptr;
+        if (ldap_parse_result(ld, res, &code, nullptr, nullptr, nullptr, &ctrls, 1) != LDAP_SUCCESS)
+            code = LDAP_OTHER;
+        bool more = false;
+        if (code == LDAP_SUCCESS && paging_ && ctrls)
+            more = take_cookie(ctrls);
+        if (ctrls)
+            ldap_controls_free(ctrls);
+        if (!more && retry_without_paging(code)) {
+            paging_ = false;
+            more = true;
+        }
+        if (more) {
+            const int rc = start();
+            if (rc != LDAP_SUCCESS)
+                search_failed(rc, ld_server);
+            return false;
+        }
+        if (!whole_answer(code))
+            search_failed(code);
+        return true;
+    }
+
+private:
+    static int result_code(LDAPMessage* res) {
+        int code = LDAP_OTHER;
+        if (ldap_parse_result(ld, res, &code, nullptr, nullptr, nullptr, nullptr, 0) != LDAP_SUCCESS)
+            return LDAP_OTHER;
+        return code;
+    }
+
+    bool retry_without_paging(int code) const {
+        return paging_ && pages_ == 1 && entries_ == 0 &&
+               (code == LDAP_UNAVAILABLE_CRITICAL_EXTENSION || code == LDAP_UNWILLING_TO_PERFORM);
+    }
+
+    // Keeps the cookie of the page's response; true when it asks for another page.
+    bool take_cookie(LDAPControl** ctrls) {
+        LDAPControl* resp = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, ctrls, nullptr);
+        if (!resp)
+            return false; // the server answered without paging: this was the whole answer
+        ber_int_t estimate = 0;
+        berval cookie = {0, nullptr};
+        if (ldap_parse_pageresponse_control(ld, resp, &estimate, &cookie) != LDAP_SUCCESS)
+            search_failed(LDAP_DECODING_ERROR, ld_server + ": bad paged results control");
+        if (cookie_.bv_val)
+            ber_memfree(cookie_.bv_val);
+        cookie_ = cookie;
+        return cookie_.bv_len > 0;
+    }
+
+    SearchSpec spec_;
+    bool paging_;
+    berval cookie_ = {0, nullptr};
+    int msgid_ = -1;
+    int pages_ = 0;
+    long entries_ = 0;
+};
+
+} // namespace
+
+void search_loop(const std::string& base, int scope, const char* filter, const char* const* attrs,
+                 int attrsonly, const std::function<void(LDAPMessage*)>& on_entry,
+                 bool start_failure_dies) {
+    SearchSpec spec;
+    spec.base = base;
+    spec.scope = scope;
+    spec.filter = filter;
+    spec.attrs = attrs;
+    spec.attrsonly = attrsonly;
+    Search search(spec);
+    if (search.start() != LDAP_SUCCESS)
+        start_failed(start_failure_dies);
+    for (;;) {
+        LDAPMessage* res = nullptr;
+        const int type = wait_message(search.msgid(), res);
+        if (type == LDAP_RES_SEARCH_RESULT) {
+            if (search.end_page(res))
+                return;
+            continue;
+        }
+        if (type == LDAP_RES_SEARCH_ENTRY) {
+            search.count_entry();
+            on_entry(res);
+        }
+        ldap_msgfree(res);
+    }
+}
+
+void read_two_searches(const SearchSpec& first_spec, const SearchSpec& second_spec,
+                       bool start_failure_dies,
+                       const std::function<void(LDAPMessage*)>& on_first,
+                       const std::function<void()>& after_first,
+                       const std::function<void(LDAPMessage*)>& on_second) {
+    if (opt_pagesize > 0) {
+        // A server keeps the state of one paged search per connection (OpenLDAP answers the
+        // next page of a search with "protocol error" once another paged search has begun):
+        // paged searches are read one after the other.
+        search_loop(first_spec.base, first_spec.scope, first_spec.filter.c_str(), first_spec.attrs,
+                    first_spec.attrsonly, on_first, start_failure_dies);
+        after_first();
+        search_loop(second_spec.base, second_spec.scope, second_spec.filter.c_str(),
+                    second_spec.attrs, second_spec.attrsonly, on_second, false);
+        return;
+    }
+    Search first(first_spec);
+    Search second(second_spec);
+    if (first.start() != LDAP_SUCCESS)
+        start_failed(start_failure_dies);
+    const bool second_started = second.start() == LDAP_SUCCESS;
+
+    // Without paging both are outstanding at once, so that the server works on the second
+    // while the first is read. The second one's entries are held meanwhile; a result that ends
+    // it with a failure is held too: the first search's faults show first.
+    std::vector<LDAPMessage*> held;
+    LDAPMessage* second_failure = nullptr;
+    bool second_done = !second_started;
+    for (;;) {
+        LDAPMessage* res = nullptr;
+        const int type = wait_message(LDAP_RES_ANY, res);
+        const int id = ldap_msgid(res);
+        if (id == first.msgid()) {
+            if (type == LDAP_RES_SEARCH_RESULT) {
+                if (first.end_page(res))
+                    break;
+                continue;
+            }
+            if (type == LDAP_RES_SEARCH_ENTRY) {
+                first.count_entry();
+                on_first(res);
+            }
+        } else if (!second_done && id == second.msgid()) {
+            if (type == LDAP_RES_SEARCH_ENTRY) {
+                second.count_entry();
+                held.push_back(res);
+                continue;
+            }
+            if (type == LDAP_RES_SEARCH_RESULT) {
+                if (second.fails(res)) {
+                    second_failure = res;
+                    second_done = true;
+                } else {
+                    second_done = second.end_page(res);
+                }
+                continue;
+            }
+        }
+        ldap_msgfree(res);
+    }
+    after_first();
+    if (!second_started)
+        fail_line(kMsgSearchFailed);
+
+    for (LDAPMessage* res : held) {
+        on_second(res);
+        ldap_msgfree(res);
+    }
+    std::vector<LDAPMessage*>().swap(held);
+    if (second_failure)
+        second.end_page(second_failure); // ends the tool
+    while (!second_done) {
+        LDAPMessage* res = nullptr;
+        const int type = wait_message(second.msgid(), res);
+        if (type == LDAP_RES_SEARCH_RESULT) {
+            second_done = second.end_page(res);
+            continue;
+        }
+        if (type == LDAP_RES_SEARCH_ENTRY)
+            on_second(res);
+        ldap_msgfree(res);
+    }
+}
