@@ -10,8 +10,11 @@
 
 #include <sasl/sasl.h>
 #include <strings.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -44,6 +47,50 @@ std::string diagnostic(LDAP* l) {
     return text;
 }
 
+// The watchdog of a connection step. The library bounds the TCP connect, StartTLS and the
+// bind by the time limit, but not every wait inside a TLS handshake (an ldaps:// server that
+// accepts the connection and never answers holds it for ever). While a step runs, a timer set
+// a little beyond the limit ends the tool with the step's time-out line, prepared beforehand
+// so that the signal handler only writes it.
+char watch_line[2048];
+size_t watch_len = 0;
+
+void watch_fired(int) {
+    ssize_t n = write(STDERR_FILENO, watch_line, watch_len);
+    (void)n;
+    _exit(1);
+}
+
+void watch_start(const std::string& line) {
+    watch_len = std::min(line.size(), sizeof watch_line - 1);
+    memcpy(watch_line, line.data(), watch_len);
+    watch_line[watch_len - 1] = '\n';
+    struct sigaction sa;
+    memset(&sa, 0, sizeof sa);
+    sa.sa_handler = watch_fired;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGALRM, &sa, nullptr);
+    itimerval t = {{0, 0}, {opt_timeout, 500000}};
+    setitimer(ITIMER_REAL, &t, nullptr);
+}
+
+void watch_stop() {
+    itimerval t = {{0, 0}, {0, 0}};
+    setitimer(ITIMER_REAL, &t, nullptr);
+}
+
+// The line that ends the tool when no server could be used: the last code, and each server
+// with its cause.
+std::string no_server_line(int code, const std::string& causes) {
+    char head[64];
+    snprintf(head, sizeof head, "ERROR:256:Bind failed (%d): ", code);
+    return head + std::string(ldap_err2string(code)) + " (" + causes + ")";
+}
+
+std::string joined(const std::string& causes, const std::string& uri, const std::string& cause) {
+    return (causes.empty() ? "" : causes + "; ") + uri + ": " + cause;
+}
+
 // Why one server could not be used: the LDAP code and a text naming the step and the cause.
 struct Failure {
     int code = LDAP_SERVER_DOWN;
@@ -64,7 +111,13 @@ Failure step_failed(LDAP* l, int code, const char* step, double started) {
     // The library's text for the code is in the line already; the cause is what the library
     // says more, if anything.
     const std::string diag = diagnostic(l);
-    if (!diag.empty())
+    const bool tls_step = strstr(step, "TLS") != nullptr;
+    if (tls_step && (diag.empty() || diag == "(unknown error code)")) {
+        // The library tells no more of a failed handshake than its code.
+        f.cause += ": TLS handshake failed";
+        if (!opt_cacert.empty())
+            f.cause += " (CA certificates of " + opt_cacert + ")";
+    } else if (!diag.empty())
         f.cause += ": " + diag;
     else if (code == LDAP_SERVER_DOWN)
         f.cause += " failed";
@@ -120,7 +173,14 @@ bool refused_by_server(int code) {
 
 // Connects to uri and binds. Returns true with the connection in ld; false with the reason in
 // f; a refused bind ends the tool.
-bool try_server(const std::string& uri, Failure& f) {
+bool try_server(const std::string& uri, const std::string& causes, Failure& f) {
+    auto watch = [&](const char* step) {
+        watch_start(no_server_line(LDAP_TIMEOUT,
+                                   joined(causes, uri,
+                                          std::string(step) + ": no answer within " +
+                                              std::to_string(opt_timeout) + " s")) +
+                    "\n");
+    };
     LDAP* l = nullptr;
     if (ldap_initialize(&l, uri.c_str()) != LDAP_SUCCESS || !l)
         fail_line(kMsgInitFailed);
@@ -147,7 +207,9 @@ bool try_server(const std::string& uri, Failure& f) {
     }
 
     double started = seconds_now();
+    watch(ldaps ? "TLS connect" : "connect");
     int rc = ldap_connect(l);
+    watch_stop();
     if (rc != LDAP_SUCCESS) {
         f = step_failed(l, rc, ldaps ? "TLS connect" : "connect", started);
         ldap_unbind_ext(l, nullptr, nullptr);
@@ -155,7 +217,9 @@ bool try_server(const std::string& uri, Failure& f) {
     }
     if (starttls) {
         started = seconds_now();
+        watch("StartTLS");
         rc = ldap_start_tls_s(l, nullptr, nullptr);
+        watch_stop();
         if (rc != LDAP_SUCCESS) {
             // Never a fall-back to clear text: this server is not used.
             f = step_failed(l, rc, "StartTLS", started);
@@ -165,12 +229,14 @@ bool try_server(const std::string& uri, Failure& f) {
     }
 
     started = seconds_now();
+    watch("bind");
     if (sasl_configured()) {
         rc = ldap_sasl_interactive_bind_s(l, nullptr, opt_saslmech.c_str(), nullptr, nullptr,
                                           LDAP_SASL_QUIET, sasl_interact, nullptr);
     } else {
         rc = simple_bind(l, limit);
     }
+    watch_stop();
     if (rc != LDAP_SUCCESS) {
         if (refused_by_server(rc)) {
             char head[64];
@@ -224,14 +290,10 @@ void do_bind() {
     Failure last;
     for (const std::string& uri : uris) {
         Failure f;
-        if (try_server(uri, f))
+        if (try_server(uri, causes, f))
             return;
-        if (!causes.empty())
-            causes += "; ";
-        causes += uri + ": " + f.cause;
+        causes = joined(causes, uri, f.cause);
         last = f;
     }
-    char head[64];
-    snprintf(head, sizeof head, "ERROR:256:Bind failed (%d): ", last.code);
-    fail_line(head + std::string(ldap_err2string(last.code)) + " (" + causes + ")");
+    fail_line(no_server_line(last.code, causes));
 }

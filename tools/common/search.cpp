@@ -53,7 +53,7 @@ bool whole_answer(int code) {
 
 // One search, asked for page by page. The control is sent as not critical: a server that does
 // not know it answers in one piece, which is read as the whole answer. A server that refuses
-// the first page because of the control is asked again without it.
+// the first page, perhaps because of the control, is asked again without it.
 class Search {
 public:
     explicit Search(const SearchSpec& spec) : spec_(spec), paging_(opt_pagesize > 0) {}
@@ -128,9 +128,13 @@ private:
         return code;
     }
 
+    // A refusal of the first page, before any entry, that may be a refusal of the control
+    // (OpenLDAP with paging disabled answers "administrative limit exceeded"). Asked again
+    // without it, a refusal for another reason comes back and is reported.
     bool retry_without_paging(int code) const {
         return paging_ && pages_ == 1 && entries_ == 0 &&
-               (code == LDAP_UNAVAILABLE_CRITICAL_EXTENSION || code == LDAP_UNWILLING_TO_PERFORM);
+               (code == LDAP_UNAVAILABLE_CRITICAL_EXTENSION || code == LDAP_UNWILLING_TO_PERFORM ||
+                code == LDAP_ADMINLIMIT_EXCEEDED);
     }
 
     // Keeps the cookie of the page's response; true when it asks for another page.
