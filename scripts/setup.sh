@@ -26,8 +26,8 @@ packages=(
   xdotool
   # directory tools: SASL binds (EXTERNAL over ldapi://) need the SASL headers
   libsasl2-dev
-  # directory tool tests: a silent server (python3), an unreachable host in a private network namespace (ip)
-  python3 iproute2
+  # directory tool tests: a silent server (python3), dropped packets in a private network namespace (ip, iptables)
+  python3 iproute2 iptables
 )
 
 missing=()
