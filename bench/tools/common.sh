@@ -27,3 +27,12 @@ calc() {
 median() {
     printf '%s\n' "$@" | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'
 }
+
+# A copy of the msg.conf in QUORELLE_MSG_CONF that reads without paging (LDAPPAGESIZE 0), in
+# DIR; prints its path. The benchmarks time both, so that paging's cost shows.
+bench_unpaged_conf() {
+    local out="$1/unpaged.conf"
+    cp "$QUORELLE_MSG_CONF" "$out"
+    printf 'LDAPPAGESIZE:0\n' >>"$out"
+    printf '%s' "$out"
+}

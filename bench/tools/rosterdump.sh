@@ -64,12 +64,15 @@ n=$(grep -c '^uid:' "$work/out")
 [ "$(grep -c '^alternatemail:' "$work/out")" = $((2 * USERS)) ] || { echo "bad output" >&2; exit 1; }
 ldapsearch_same big.test >/dev/null
 
-t_tool=() t_ls=()
+unpaged=$(bench_unpaged_conf "$work")
+t_tool=() t_ls=() t_unpaged=()
 for r in $(seq 1 "$ROUNDS"); do
     t_tool+=("$(bench_time "$tool" --domain=big.test)")
+    t_unpaged+=("$(QUORELLE_MSG_CONF=$unpaged bench_time "$tool" --domain=big.test)")
     t_ls+=("$(bench_time ldapsearch_same big.test)")
 done
 tt=$(median "${t_tool[@]}")
+tu=$(median "${t_unpaged[@]}")
 tl=$(median "${t_ls[@]}")
 
 /usr/bin/time -f '%M' -o "$work/mem.big" "$tool" --domain=big.test >/dev/null
@@ -82,7 +85,9 @@ mem_ls=$(tail -1 "$work/mem.ls")
 printf 'rosterdump, %d users, every item, median of %d rounds\n' "$USERS" "$ROUNDS"
 printf '  rosterdump:            %8.3f s\n' "$tt"
 printf '  ldapsearch -LLL, same: %8.3f s\n' "$tl"
+printf '  rosterdump, not paged: %8.3f s\n' "$tu"
 printf 'ratio rosterdump / ldapsearch: %.3f (limit 1.1)\n' "$(calc "$tt / $tl")"
+printf 'ratio paged / not paged: %.3f (limit 1.05)\n' "$(calc "$tt / $tu")"
 printf 'peak memory (maximum resident set): %.1f MB for %d users, %.1f MB for %d (ldapsearch %.1f MB)\n' \
     "$(calc "$mem_big / 1024")" "$USERS" "$(calc "$mem_small / 1024")" "$((USERS / 10))" \
     "$(calc "$mem_ls / 1024")"
