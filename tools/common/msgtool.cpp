@@ -20,6 +20,7 @@ std::string opt_cacert;
 int opt_timeout = kDefaultTimeout;
 std::string opt_saslmech;
 int opt_pagesize = kDefaultPageSize;
+Paging opt_paging = Paging::Auto;
 std::string ld_server;
 std::string opt_user;
 std::string opt_adminuser;
@@ -316,7 +317,7 @@ void parse_conf_file(const std::string& path) {
     FILE* fp = fopen(path.c_str(), "r");
     if (!fp)
         die(kMsgUnableOpen + path);
-    std::string line, starttls, timeout, pagesize;
+    std::string line, starttls, timeout, pagesize, paging;
     while (read_piece(fp, line)) {
         if (line.empty() || line[0] == '#' || line[0] == '\n')
             continue;
@@ -347,6 +348,8 @@ void parse_conf_file(const std::string& path) {
             opt_saslmech = trim_blanks(value);
         } else if (key == "LDAPPAGESIZE") {
             pagesize = value;
+        } else if (key == "LDAPPAGING") {
+            paging = value;
         }
     }
     fclose(fp);
@@ -367,6 +370,15 @@ void parse_conf_file(const std::string& path) {
             std::to_string(kMaxTimeout) + ", not " + timeout);
     if (!pagesize.empty() && !read_number(pagesize, 0, 0x7fffffff, opt_pagesize))
         die("msg.conf: LDAPPAGESIZE must be a number of entries (0: no paging), not " + pagesize);
+    const std::string pg = trim_blanks(paging);
+    if (pg.empty() || strcasecmp(pg.c_str(), "auto") == 0)
+        opt_paging = Paging::Auto;
+    else if (strcasecmp(pg.c_str(), "always") == 0)
+        opt_paging = Paging::Always;
+    else if (strcasecmp(pg.c_str(), "no") == 0)
+        opt_paging = Paging::No;
+    else
+        die("msg.conf: LDAPPAGING must be auto, always or no, not " + paging);
 }
 
 void do_getpass() {

@@ -53,6 +53,10 @@ extern std::string opt_cacert;    // LDAPCACERT: file of CA certificates
 extern int opt_timeout;           // LDAPTIMEOUT: seconds
 extern std::string opt_saslmech;  // LDAPSASLMECH: SASL mechanism instead of the password
 extern int opt_pagesize;          // LDAPPAGESIZE: entries per page, 0 for no paging
+// LDAPPAGING: when searches use paged results: auto (when the server's size limit cuts a
+// search short), always, or no.
+enum class Paging { No, Auto, Always };
+extern Paging opt_paging;
 extern std::string ld_server;     // the URI of the server the connection is bound to
 extern std::string opt_user;      // bind DN
 extern std::string opt_adminuser; // ADMINDN as configured
@@ -152,8 +156,10 @@ struct SearchSpec {
 };
 
 // The search loop: an asynchronous search read one message at a time, each wait bounded by
-// LDAPTIMEOUT, asking for the answer in pages (RFC 2696) of LDAPPAGESIZE entries; a server
-// that does not know the control answers in one piece, as without it. on_entry is called for
+// LDAPTIMEOUT, with paged results (RFC 2696) of LDAPPAGESIZE entries as LDAPPAGING says
+// (by default when the server's size limit cuts the search short: it is then read again in
+// pages, the entries received before skipped); a server that does not know the control
+// answers in one piece, as without it. on_entry is called for
 // each search entry received. A search that cannot be started prints
 // "ERROR:256:ldap_search failed", or, with start_failure_dies, goes through die(). An answer
 // that ends early (a limit of the server, a lost connection, a time-out) ends the tool.
@@ -162,10 +168,10 @@ void search_loop(const std::string& base, int scope, const char* filter, const c
                  bool start_failure_dies = false);
 
 // Two searches: the first is read to its end, on_first(entry) for each entry; then
-// after_first() runs; then the second's entries go to on_second(entry). Without paging
-// (LDAPPAGESIZE 0) both are kept outstanding together and read in one pass over the
-// connection, the second's entries held back until after_first(); paged searches run one
-// after the other (a server keeps one paged search per connection). A first search that cannot be started ends the
+// after_first() runs; then the second's entries go to on_second(entry). Both are kept
+// outstanding together and read in one pass over the connection, the second's entries held
+// back until after_first(), unless every search is paged (LDAPPAGING always): then they run
+// one after the other (a server keeps one paged search per connection). A first search that cannot be started ends the
 // run as in search_loop (start_failure_dies); a second one, with "ERROR:256:ldap_search
 // failed" after after_first().
 void read_two_searches(const SearchSpec& first, const SearchSpec& second, bool start_failure_dies,

@@ -3,8 +3,10 @@
 // that ends early treated as the failure it is.
 #include "msgtool.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -45,18 +47,35 @@ int wait_message(int msgid, LDAPMessage*& res) {
     search_failed(err, ld_server);
 }
 
+bool result_code_is_success(LDAPMessage* res) {
+    int code = LDAP_OTHER;
+    return ldap_parse_result(ld, res, &code, nullptr, nullptr, nullptr, nullptr, 0) == LDAP_SUCCESS &&
+           code == LDAP_SUCCESS;
+}
+
 // The codes of a final result that mean the answer is whole: success, and a missing base (an
 // empty answer: a domain without its container).
 bool whole_answer(int code) {
     return code == LDAP_SUCCESS || code == LDAP_NO_SUCH_OBJECT;
 }
 
-// One search, asked for page by page. The control is sent as not critical: a server that does
-// not know it answers in one piece, which is read as the whole answer. A server that refuses
-// the first page, perhaps because of the control, is asked again without it.
+// One search. How it uses paged results (RFC 2696) follows LDAPPAGING:
+// - auto (the default): the search is sent without paging, which costs a server nothing; when
+//   the server cuts it at its size limit, the search is sent again with paging and the entries
+//   already received are skipped (known by their DN), so that the whole answer is read. Paging
+//   is asked for only when needed because OpenLDAP answers each page of a search in a large
+//   directory from the whole candidate list (a paged search of 1,000 entries in a directory of
+//   110,000 takes five times as long as the same search unpaged).
+// - always: every search asks for pages from its start. A server that refuses the first page
+//   (perhaps because of the control) is asked again without it.
+// - no (or LDAPPAGESIZE 0): no paging; a size limit ends the tool.
+// The control is sent as not critical: a server that does not know it answers in one piece,
+// which is read as the whole answer.
 class Search {
 public:
-    explicit Search(const SearchSpec& spec) : spec_(spec), paging_(opt_pagesize > 0) {}
+    explicit Search(const SearchSpec& spec)
+        : spec_(spec), mode_(opt_pagesize > 0 ? opt_paging : Paging::No),
+          paging_(mode_ == Paging::Always) {}
     ~Search() {
         if (cookie_.bv_val)
             ber_memfree(cookie_.bv_val);
@@ -85,12 +104,18 @@ public:
     }
 
     int msgid() const { return msgid_; }
-    void count_entry() { ++entries_; }
 
-    // Whether the final result of a page ends the tool (an incomplete answer).
-    bool fails(LDAPMessage* res) const {
-        const int code = result_code(res);
-        return !whole_answer(code) && !retry_without_paging(code);
+    // An entry of this search: false when it is to be skipped (received before the search was
+    // sent again with paging).
+    bool take_entry(LDAPMessage* entry) {
+        ++entries_;
+        if (mode_ != Paging::Auto)
+            return true;
+        if (!paging_) {
+            seen_.insert(dn_hash(entry));
+            return true;
+        }
+        return seen_.find(dn_hash(entry)) == seen_.end();
     }
 
     // Takes (and frees) the final result of a page: dies when the answer is incomplete; asks
@@ -105,8 +130,15 @@ public:
             more = take_cookie(ctrls);
         if (ctrls)
             ldap_controls_free(ctrls);
-        if (!more && retry_without_paging(code)) {
+        if (!more && paging_ && refused_paging(code)) {
+            if (mode_ == Paging::Auto) // sent again after the size limit: no way past it
+                search_failed(LDAP_SIZELIMIT_EXCEEDED);
             paging_ = false;
+            more = true;
+        } else if (code == LDAP_SIZELIMIT_EXCEEDED && mode_ == Paging::Auto && !paging_) {
+            paging_ = true;
+            pages_ = 0;
+            entries_ = 0;
             more = true;
         }
         if (more) {
@@ -129,9 +161,8 @@ private:
     }
 
     // A refusal of the first page, before any entry, that may be a refusal of the control
-    // (OpenLDAP with paging disabled answers "administrative limit exceeded"). Asked again
-    // without it, a refusal for another reason comes back and is reported.
-    bool retry_without_paging(int code) const {
+    // (OpenLDAP with paging disabled answers "administrative limit exceeded").
+    bool refused_paging(int code) const {
         return paging_ && pages_ == 1 && entries_ == 0 &&
                (code == LDAP_UNAVAILABLE_CRITICAL_EXTENSION || code == LDAP_UNWILLING_TO_PERFORM ||
                 code == LDAP_ADMINLIMIT_EXCEEDED);
@@ -152,12 +183,29 @@ private:
         return cookie_.bv_len > 0;
     }
 
+    // A 64-bit hash of an entry's DN as the server sent it (the same entry comes with the
+    // same DN in both answers).
+    static uint64_t dn_hash(LDAPMessage* entry) {
+        BerElement* ber = nullptr;
+        berval dn = {0, nullptr};
+        uint64_t h = 14695981039346656037ull; // FNV-1a
+        if (ldap_get_dn_ber(ld, entry, &ber, &dn) == LDAP_SUCCESS) {
+            for (ber_len_t i = 0; i < dn.bv_len; ++i)
+                h = (h ^ static_cast<unsigned char>(dn.bv_val[i])) * 1099511628211ull;
+        }
+        if (ber)
+            ber_free(ber, 0);
+        return h;
+    }
+
     SearchSpec spec_;
+    Paging mode_;
     bool paging_;
     berval cookie_ = {0, nullptr};
     int msgid_ = -1;
     int pages_ = 0;
     long entries_ = 0;
+    std::unordered_set<uint64_t> seen_;
 };
 
 } // namespace
@@ -182,10 +230,8 @@ void search_loop(const std::string& base, int scope, const char* filter, const c
                 return;
             continue;
         }
-        if (type == LDAP_RES_SEARCH_ENTRY) {
-            search.count_entry();
+        if (type == LDAP_RES_SEARCH_ENTRY && search.take_entry(res))
             on_entry(res);
-        }
         ldap_msgfree(res);
     }
 }
@@ -195,7 +241,7 @@ void read_two_searches(const SearchSpec& first_spec, const SearchSpec& second_sp
                        const std::function<void(LDAPMessage*)>& on_first,
                        const std::function<void()>& after_first,
                        const std::function<void(LDAPMessage*)>& on_second) {
-    if (opt_pagesize > 0) {
+    if (opt_pagesize > 0 && opt_paging == Paging::Always) {
         // A server keeps the state of one paged search per connection (OpenLDAP answers the
         // next page of a search with "protocol error" once another paged search has begun):
         // paged searches are read one after the other.
@@ -212,11 +258,13 @@ void read_two_searches(const SearchSpec& first_spec, const SearchSpec& second_sp
         start_failed(start_failure_dies);
     const bool second_started = second.start() == LDAP_SUCCESS;
 
-    // Without paging both are outstanding at once, so that the server works on the second
-    // while the first is read. The second one's entries are held meanwhile; a result that ends
-    // it with a failure is held too: the first search's faults show first.
+    // Both are outstanding at once, so that the server works on the second while the first
+    // is read. The second one's entries are held meanwhile; its final result is held too,
+    // unless it is a plain success: a failure shows after the first search's faults, and a
+    // second search sent again with paging waits until the first is complete (whose own
+    // paged pages must not be mixed with another paged search).
     std::vector<LDAPMessage*> held;
-    LDAPMessage* second_failure = nullptr;
+    LDAPMessage* second_result = nullptr;
     bool second_done = !second_started;
     for (;;) {
         LDAPMessage* res = nullptr;
@@ -228,23 +276,19 @@ void read_two_searches(const SearchSpec& first_spec, const SearchSpec& second_sp
                     break;
                 continue;
             }
-            if (type == LDAP_RES_SEARCH_ENTRY) {
-                first.count_entry();
+            if (type == LDAP_RES_SEARCH_ENTRY && first.take_entry(res))
                 on_first(res);
-            }
-        } else if (!second_done && id == second.msgid()) {
+        } else if (!second_done && !second_result && id == second.msgid()) {
             if (type == LDAP_RES_SEARCH_ENTRY) {
-                second.count_entry();
-                held.push_back(res);
-                continue;
-            }
-            if (type == LDAP_RES_SEARCH_RESULT) {
-                if (second.fails(res)) {
-                    second_failure = res;
-                    second_done = true;
-                } else {
-                    second_done = second.end_page(res);
+                if (second.take_entry(res)) {
+                    held.push_back(res);
+                    continue;
                 }
+            } else if (type == LDAP_RES_SEARCH_RESULT) {
+                if (result_code_is_success(res))
+                    second_done = second.end_page(res);
+                else
+                    second_result = res;
                 continue;
             }
         }
@@ -259,8 +303,8 @@ void read_two_searches(const SearchSpec& first_spec, const SearchSpec& second_sp
         ldap_msgfree(res);
     }
     std::vector<LDAPMessage*>().swap(held);
-    if (second_failure)
-        second.end_page(second_failure); // ends the tool
+    if (second_result)
+        second_done = second.end_page(second_result); // ends the tool, or asks for pages
     while (!second_done) {
         LDAPMessage* res = nullptr;
         const int type = wait_message(second.msgid(), res);
@@ -268,7 +312,7 @@ void read_two_searches(const SearchSpec& first_spec, const SearchSpec& second_sp
             second_done = second.end_page(res);
             continue;
         }
-        if (type == LDAP_RES_SEARCH_ENTRY)
+        if (type == LDAP_RES_SEARCH_ENTRY && second.take_entry(res))
             on_second(res);
         ldap_msgfree(res);
     }

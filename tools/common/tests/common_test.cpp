@@ -443,6 +443,7 @@ void test_connection_conf() {
     CHECK_EQ(opt_starttls, false);
     CHECK_EQ(opt_timeout, 10);
     CHECK_EQ(opt_pagesize, 500);
+    CHECK(opt_paging == Paging::Auto);
     CHECK_EQ(sasl_configured(), false);
 
     // LDAPURI wins over LDAPHOST; LDAPHOST alone is reached on port 389 unless it names one.
@@ -476,6 +477,13 @@ void test_connection_conf() {
     tool_init({"unit", "", false, false, false});
     CHECK_EQ(sasl_configured(), false);
     tool_init({"unit", "", false, false, true});
+    for (const auto& p : {std::make_pair("always", Paging::Always), std::make_pair(" No ", Paging::No),
+                          std::make_pair("AUTO", Paging::Auto)}) {
+        use_conf(std::string("LDAPURI:ldap://u\nADMINDN:cn=a\nLDAPSUFFIX:dc=x\nLDAPPAGING:") + p.first +
+                 "\n");
+        parse_conf();
+        CHECK(opt_paging == p.second);
+    }
 
     const struct {
         const char* line;
@@ -494,6 +502,7 @@ void test_connection_conf() {
          "msg.conf: LDAPPAGESIZE must be a number of entries (0: no paging), not many"},
         {"LDAPPAGESIZE:99999999999",
          "msg.conf: LDAPPAGESIZE must be a number of entries (0: no paging), not 99999999999"},
+        {"LDAPPAGING:sometimes", "msg.conf: LDAPPAGING must be auto, always or no, not sometimes"},
     };
     for (const auto& b : bad) {
         use_conf(std::string("LDAPURI:ldap://u\nADMINDN:cn=a\nLDAPSUFFIX:dc=x\n") + b.line + "\n");
