@@ -3,10 +3,10 @@
 // that ends early treated as the failure it is.
 #include "msgtool.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -112,10 +112,10 @@ public:
         if (mode_ != Paging::Auto)
             return true;
         if (!paging_) {
-            seen_.insert(dn_hash(entry));
+            seen_.push_back(dn_hash(entry));
             return true;
         }
-        return seen_.find(dn_hash(entry)) == seen_.end();
+        return !std::binary_search(seen_.begin(), seen_.end(), dn_hash(entry));
     }
 
     // Takes (and frees) the final result of a page: dies when the answer is incomplete; asks
@@ -136,6 +136,7 @@ public:
             paging_ = false;
             more = true;
         } else if (code == LDAP_SIZELIMIT_EXCEEDED && mode_ == Paging::Auto && !paging_) {
+            std::sort(seen_.begin(), seen_.end());
             paging_ = true;
             pages_ = 0;
             entries_ = 0;
@@ -205,7 +206,7 @@ private:
     int msgid_ = -1;
     int pages_ = 0;
     long entries_ = 0;
-    std::unordered_set<uint64_t> seen_;
+    std::vector<uint64_t> seen_; // DN hashes of the unpaged answer, sorted once it is cut short
 };
 
 } // namespace
