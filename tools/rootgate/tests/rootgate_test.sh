@@ -411,7 +411,7 @@ case_caller_ldap_settings() {
     QD_TLS_CERT="$tls/server.pem" QD_TLS_KEY="$tls/server.key" QD_LDAPS=1 QD_SECURITY=ssf=1 \
         qd_start "$tls" "$demo"
     TLS_SLAPD_PID=$QD_PID
-    local ldaps=$QD_LDAPS_URI
+    local ldaps=$QD_LDAPS_URI plain="ldap://127.0.0.1:$QD_PORT"
     QD_PID=$saved_pid
     printf 'TLS_REQCERT never\nTLS_CACERT %s\n' "$tls/ca.pem" >"$tls/rc"
     cp "$tls/rc" "$tls/home/.ldaprc"
@@ -435,6 +435,9 @@ case_caller_ldap_settings() {
     printf 'LDAPCACERT:%s\n' "$tls/ca.pem" >>"$conf"
     rg --read=/etc/postfix/main.cf
     tl_expect "over ldaps with the CA of msg.conf" 0 "$QD_SUFFIX"$'\n' ""
+    printf 'LDAPURI:%s\nLDAPSTARTTLS:yes\n' "$plain" >>"$conf"
+    rg --read=/etc/postfix/main.cf
+    tl_expect "over StartTLS" 0 "$QD_SUFFIX"$'\n' ""
     # The administrator's password is proved by a simple bind even where the tools use SASL.
     printf 'LDAPSASLMECH:EXTERNAL\n' >>"$conf"
     tl_run --stdin "$QD_ADMIN"$'\nwrong\n' as httpd "$copy" --read=/etc/postfix/main.cf

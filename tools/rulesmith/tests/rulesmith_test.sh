@@ -386,7 +386,7 @@ deployed_directory() {
             printf "dn: cn=g%d,ou=MSG Groups,ou=%s,%s\nobjectClass: msgGroup\ncn: g%d\nou: %s\nmember: uid=U%d,ou=MSG Users,ou=%s,%s\n\n", i, d, S, i, d, i + 600, d, S
     }' >"$big"
     QD_SIZE_LIMIT="size.soft=500 size.hard=500 size.prtotal=unlimited" QD_SECURITY=ssf=1 \
-        QD_TLS_CERT="$certs/server.pem" QD_TLS_KEY="$certs/server.key" \
+        QD_TLS_CERT="$certs/server.pem" QD_TLS_KEY="$certs/server.key" QD_LDAPS=1 \
         QD_CONF_EXTRA=$'LDAPSTARTTLS:yes\nLDAPCACERT:'"$certs/ca.pem" qd_use "$TL_DIR" "$big"
     rm -rf "$tree"
     make_tree "$tree"
@@ -396,6 +396,16 @@ deployed_directory() {
     tl_check "member uid=U700 is the user u700" \
         grep -q '^if header :contains "to" "g100" {$' "$tree/u/u700/msg.script"
     tl_check "u1 is in no group" tl_not grep -q '"g1"' "$tree/u/u1/msg.script"
+    # The same over ldaps://, every search paged.
+    rm -rf "$tree"
+    make_tree "$tree"
+    printf 'LDAPURI:%s\nLDAPCACERT:%s\nLDAPPAGING:always\nADMINDN:%s\nLDAPSUFFIX:%s\n' "$QD_LDAPS_URI" \
+        "$certs/ca.pem" "$QD_ADMIN" "$QD_SUFFIX" >"$TL_DIR/ldaps.conf"
+    QUORELLE_MSG_CONF="$TL_DIR/ldaps.conf" rulesmith
+    tl_expect "deployed directory over ldaps" 0 "" ""
+    tl_check "ldaps: a script for every user" test "$(find "$tree" -name msg.script | wc -l)" = 1200
+    tl_check "ldaps: member uid=U700 is the user u700" \
+        grep -q '^if header :contains "to" "g100" {$' "$tree/u/u700/msg.script"
 }
 
 tl_case "usage and user" usage_and_user
