@@ -27,6 +27,10 @@ packages=(
   # packages (scripts/package.sh) and manual pages: scdoc, man and groff to check them,
   # dpkg-shlibdeps, lintian and rpmlint, gzip, file
   scdoc man-db groff-base dpkg-dev fakeroot lintian rpmlint gzip file
+  # directory tools: SASL binds (EXTERNAL over ldapi://) need the SASL headers
+  libsasl2-dev
+  # directory tool tests: a silent server (python3), dropped packets in a private network namespace (ip, iptables)
+  python3 iproute2 iptables
 )
 
 missing=()

@@ -27,3 +27,14 @@ calc() {
 median() {
     printf '%s\n' "$@" | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'
 }
+
+# bench_conf DIR NAME LINE: a copy of the msg.conf in QUORELLE_MSG_CONF with LINE appended, as
+# DIR/NAME.conf; prints its path. The benchmarks time the tools with LDAPPAGESIZE:0 (no
+# paging) and LDAPPAGING:always (every search paged) besides the default (paging when a
+# search is cut short at the server's size limit, which the benchmark servers have not).
+bench_conf() {
+    local out="$1/$2.conf"
+    cp "$QUORELLE_MSG_CONF" "$out"
+    printf '%s\n' "$3" >>"$out"
+    printf '%s' "$out"
+}

@@ -54,12 +54,18 @@ n=$(grep -c '^member:' "$work/out")
 [ "$n" = $((NGROUPS * MEMBERS)) ] || { echo "crewdump listed $n members" >&2; exit 1; }
 ldapsearch_both >/dev/null
 
-t_tool=() t_ls=()
+unpaged=$(bench_conf "$work" unpaged LDAPPAGESIZE:0)
+always=$(bench_conf "$work" always LDAPPAGING:always)
+t_tool=() t_ls=() t_unpaged=() t_always=()
 for r in $(seq 1 "$ROUNDS"); do
     t_tool+=("$(bench_time "$tool" --domain=big.test --member)")
+    t_unpaged+=("$(QUORELLE_MSG_CONF=$unpaged bench_time "$tool" --domain=big.test --member)")
+    t_always+=("$(QUORELLE_MSG_CONF=$always bench_time "$tool" --domain=big.test --member)")
     t_ls+=("$(bench_time ldapsearch_both)")
 done
 tt=$(median "${t_tool[@]}")
+tu=$(median "${t_unpaged[@]}")
+ta=$(median "${t_always[@]}")
 tl=$(median "${t_ls[@]}")
 /usr/bin/time -f '%M' -o "$work/mem" "$tool" --domain=big.test --member >/dev/null
 mem=$(tail -1 "$work/mem")
@@ -68,5 +74,8 @@ printf 'crewdump --member, %d groups x %d members, %d users, median of %d rounds
     "$NGROUPS" "$MEMBERS" "$USERS" "$ROUNDS"
 printf '  crewdump:                       %8.3f s\n' "$tt"
 printf '  ldapsearch -LLL, the two calls: %8.3f s\n' "$tl"
+printf '  crewdump, not paged (both searches at once): %8.3f s\n' "$tu"
 printf 'ratio crewdump / ldapsearch: %.3f (limit 1.3)\n' "$(calc "$tt / $tl")"
+printf 'ratio default (paging when cut short) / not paged: %.3f (limit 1.05)\n' "$(calc "$tt / $tu")"
+printf 'every search paged (LDAPPAGING:always): %.3f s, ratio / not paged: %.3f\n' "$ta" "$(calc "$ta / $tu")"
 printf 'peak memory (maximum resident set): %.1f MB\n' "$(calc "$mem / 1024")"

@@ -21,6 +21,8 @@ trap 'qd_stop; rm -rf "$work"' EXIT
 # every item (two alternate addresses, two allowed senders, a two-line vacation message).
 awk -v suffix="$QD_SUFFIX" -v nu="$USERS" 'BEGIN {
     printf "dn: %s\nobjectClass: dcObject\nobjectClass: organization\ndc: quorelle\no: bench\n\n", suffix
+    printf "dn: cn=reader,%s\nobjectClass: organizationalRole\nobjectClass: simpleSecurityObject\n", suffix
+    printf "cn: reader\nuserPassword: readerpw\n\n"
     split("big.test small.test", doms, " ")
     counts[1] = nu; counts[2] = int(nu / 10)
     for (d = 1; d <= 2; d++) {
@@ -44,8 +46,15 @@ awk -v suffix="$QD_SUFFIX" -v nu="$USERS" 'BEGIN {
     }
 }' >"$work/data.ldif"
 echo "loading $((USERS + USERS / 10 + 5)) entries..."
-qd_start "$work" "$work/data.ldif"
+# A size limit of 500 for ordinary users (the administrator, the server's root DN, has none):
+# the reader's searches are cut short and read again in pages.
+QD_SIZE_LIMIT="size.soft=500 size.hard=500 size.prtotal=unlimited" qd_start "$work" "$work/data.ldif"
 export QUORELLE_MSG_CONF="$work/msg.conf"
+reader="$work/reader.conf"
+sed -e "s/^ADMINDN:.*/ADMINDN:cn=reader,$QD_SUFFIX/" -e 's/^ADMINPW:.*/ADMINPW:readerpw/' \
+    "$QUORELLE_MSG_CONF" >"$reader"
+cp "$reader" "$work/reader-always.conf"
+echo LDAPPAGING:always >>"$work/reader-always.conf"
 
 attrs=(dn uid ou givenName sn cn mail corvaneMsgAlternateAddress corvaneMsgForwardingAddress
     homePhone telephoneNumber facsimileTelephoneNumber pager mobile title
@@ -64,12 +73,22 @@ n=$(grep -c '^uid:' "$work/out")
 [ "$(grep -c '^alternatemail:' "$work/out")" = $((2 * USERS)) ] || { echo "bad output" >&2; exit 1; }
 ldapsearch_same big.test >/dev/null
 
-t_tool=() t_ls=()
+unpaged=$(bench_conf "$work" unpaged LDAPPAGESIZE:0)
+always=$(bench_conf "$work" always LDAPPAGING:always)
+t_tool=() t_ls=() t_unpaged=() t_always=() t_reader=() t_reader_always=()
 for r in $(seq 1 "$ROUNDS"); do
     t_tool+=("$(bench_time "$tool" --domain=big.test)")
+    t_unpaged+=("$(QUORELLE_MSG_CONF=$unpaged bench_time "$tool" --domain=big.test)")
+    t_always+=("$(QUORELLE_MSG_CONF=$always bench_time "$tool" --domain=big.test)")
+    t_reader+=("$(QUORELLE_MSG_CONF=$reader bench_time "$tool" --domain=big.test)")
+    t_reader_always+=("$(QUORELLE_MSG_CONF=$work/reader-always.conf bench_time "$tool" --domain=big.test)")
     t_ls+=("$(bench_time ldapsearch_same big.test)")
 done
 tt=$(median "${t_tool[@]}")
+tu=$(median "${t_unpaged[@]}")
+ta=$(median "${t_always[@]}")
+tr=$(median "${t_reader[@]}")
+tra=$(median "${t_reader_always[@]}")
 tl=$(median "${t_ls[@]}")
 
 /usr/bin/time -f '%M' -o "$work/mem.big" "$tool" --domain=big.test >/dev/null
@@ -82,7 +101,13 @@ mem_ls=$(tail -1 "$work/mem.ls")
 printf 'rosterdump, %d users, every item, median of %d rounds\n' "$USERS" "$ROUNDS"
 printf '  rosterdump:            %8.3f s\n' "$tt"
 printf '  ldapsearch -LLL, same: %8.3f s\n' "$tl"
+printf '  rosterdump, not paged: %8.3f s\n' "$tu"
 printf 'ratio rosterdump / ldapsearch: %.3f (limit 1.1)\n' "$(calc "$tt / $tl")"
+printf 'ratio default (paging when cut short) / not paged: %.3f (limit 1.05)\n' "$(calc "$tt / $tu")"
+printf 'every search paged (LDAPPAGING:always): %.3f s, ratio / not paged: %.3f\n' "$ta" "$(calc "$ta / $tu")"
+printf 'an ordinary user under a size limit of 500: %.3f s (cut short, then read in pages), ratio / not paged: %.3f\n' \
+    "$tr" "$(calc "$tr / $tu")"
+printf '  every search paged: %.3f s, ratio / not paged: %.3f\n' "$tra" "$(calc "$tra / $tu")"
 printf 'peak memory (maximum resident set): %.1f MB for %d users, %.1f MB for %d (ldapsearch %.1f MB)\n' \
     "$(calc "$mem_big / 1024")" "$USERS" "$(calc "$mem_small / 1024")" "$((USERS / 10))" \
     "$(calc "$mem_ls / 1024")"

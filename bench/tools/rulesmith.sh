@@ -16,7 +16,10 @@ ROUNDS=${ROUNDS:-3}
 COMPARE=${COMPARE:-}
 
 [ "$(id -u)" = 0 ] || { echo "rulesmith.sh: run as root" >&2; exit 1; }
-getent passwd cyrus >/dev/null || useradd --system --no-create-home --shell /usr/sbin/nologin cyrus
+# Without a cyrus user on the host, the benchmark runs in a private mount namespace whose user
+# database has one (the host's is left alone).
+source "$repo/tools/testing/testlib.sh"
+tl_private_user cyrus "$0" "$@"
 bench_build rulesmith
 tool="$BENCH_BUILD/tools/rulesmith/rulesmith"
 
@@ -109,9 +112,13 @@ read_only() {
     "${tool:?}" --uid=no-such-user 2>/dev/null || true
 }
 
-tr=() tl=() tread=() tcmp=() tcmpread=()
+unpaged=$(bench_conf "$work" unpaged LDAPPAGESIZE:0)
+always=$(bench_conf "$work" always LDAPPAGING:always)
+tr=() tl=() tread=() tcmp=() tcmpread=() tunpaged=() talways=()
 for r in $(seq 1 "$ROUNDS"); do
     tr+=("$(bench_time "$tool")")
+    tunpaged+=("$(QUORELLE_MSG_CONF=$unpaged bench_time read_only)")
+    talways+=("$(QUORELLE_MSG_CONF=$always bench_time read_only)")
     if [ -n "$COMPARE" ]; then
         tcmp+=("$(bench_time "$COMPARE")")
         tcmpread+=("$(tool=$COMPARE bench_time read_only)")
@@ -120,6 +127,8 @@ for r in $(seq 1 "$ROUNDS"); do
     tread+=("$(bench_time read_only)")
 done
 t_read=$(median "${tread[@]}")
+t_unpaged=$(median "${tunpaged[@]}")
+t_always=$(median "${talways[@]}")
 t_tool=$(median "${tr[@]}")
 t_ls=$(median "${tl[@]}")
 printf 'rulesmith, %d users, %d groups (3 levels), %d scripts written, median of %d rounds\n' \
@@ -128,6 +137,10 @@ printf '  rulesmith, first run (creates directories): %8.3f s\n' "$t_first"
 printf '  rulesmith, rebuild:                         %8.3f s\n' "$t_tool"
 printf '    of which reading the directory:           %8.3f s\n' "$t_read"
 printf '    of which the per-user file work (rest):   %8.3f s\n' "$(calc "$t_tool - $t_read")"
+printf '  reading the directory, not paged:           %8.3f s\n' "$t_unpaged"
+printf '  reading the directory, every search paged: %8.3f s\n' "$t_always"
+printf 'ratio reading, default / not paged: %.3f (limit 1.05)\n' "$(calc "$t_read / $t_unpaged")"
+printf 'ratio reading, every search paged / not paged: %.3f\n' "$(calc "$t_always / $t_unpaged")"
 printf '  ldapsearch, users and groups:               %8.3f s\n' "$t_ls"
 printf 'ratio rulesmith rebuild / ldapsearch: %.3f (limit 1.5)\n' "$(calc "$t_tool / $t_ls")"
 printf 'ratio rulesmith first run / ldapsearch: %.3f\n' "$(calc "$t_first / $t_ls")"

@@ -62,13 +62,19 @@ bad=$(grep -E '^(nusers|naliases):' "$work/out" | grep -vcE "^(nusers:$USERS|nal
 [ "$n" = "$DOMAINS" ] && [ "$bad" = 0 ] || { echo "unexpected zonetally output" >&2; exit 1; }
 ldapsearch_all >/dev/null
 
-tz=() ls_all=() ls_one=()
+unpaged=$(bench_conf "$work" unpaged LDAPPAGESIZE:0)
+always=$(bench_conf "$work" always LDAPPAGING:always)
+tz=() ls_all=() ls_one=() tu=() ta=()
 for r in $(seq 1 "$ROUNDS"); do
     tz+=("$(bench_time "$tool")")
+    tu+=("$(QUORELLE_MSG_CONF=$unpaged bench_time "$tool")")
+    ta+=("$(QUORELLE_MSG_CONF=$always bench_time "$tool")")
     ls_all+=("$(bench_time ldapsearch_all)")
     ls_one+=("$(bench_time ldapsearch_one)")
 done
 t_tool=$(median "${tz[@]}")
+t_unpaged=$(median "${tu[@]}")
+t_always=$(median "${ta[@]}")
 t_all=$(median "${ls_all[@]}")
 t_one=$(median "${ls_one[@]}")
 printf 'zonetally, %d domains x (%d users, %d groups), median of %d rounds\n' \
@@ -78,3 +84,7 @@ printf '  ldapsearch, same %d queries:      %8.3f s\n' "$((1 + 3 * DOMAINS))" "$
 printf '  ldapsearch, one search, same data: %8.3f s\n' "$t_one"
 printf 'ratio zonetally / ldapsearch queries: %.3f (limit 1.2)\n' "$(calc "$t_tool / $t_all")"
 printf 'ratio zonetally / single ldapsearch:  %.3f\n' "$(calc "$t_tool / $t_one")"
+printf 'zonetally not paged: %.3f s; ratio default / not paged: %.3f (limit 1.05)\n' "$t_unpaged" \
+    "$(calc "$t_tool / $t_unpaged")"
+printf 'zonetally, every search paged: %.3f s; ratio / not paged: %.3f\n' "$t_always" \
+    "$(calc "$t_always / $t_unpaged")"

@@ -14,6 +14,14 @@
 #include <stdexcept>
 
 std::string opt_host;
+std::string opt_uri;
+bool opt_starttls = false;
+std::string opt_cacert;
+int opt_timeout = kDefaultTimeout;
+std::string opt_saslmech;
+int opt_pagesize = kDefaultPageSize;
+Paging opt_paging = Paging::Auto;
+std::string ld_server;
 std::string opt_user;
 std::string opt_adminuser;
 std::string opt_pass;
@@ -24,14 +32,12 @@ LDAP* ld = nullptr;
 
 namespace {
 
-ToolInfo g_tool = {"tool", "", false, false};
+ToolInfo g_tool = {"tool", "", false, false, true};
 
 // Fixed texts.
 constexpr const char* kMsgUnableOpen = "Unable to open ";
 constexpr const char* kMsgMissingConf = "msg.conf missing critical configuration information";
 constexpr const char* kMsgPrompt = "Quorelle messaging admin password: ";
-constexpr const char* kMsgInitFailed = "ERROR:256:ldap_init failed";
-constexpr const char* kMsgSearchFailed = "ERROR:256:ldap_search failed";
 constexpr const char* kMsgTooLong = "Query argument too long";
 constexpr const char* kMsgMismatch = "Internal error, query string/argument mismatch";
 constexpr const char* kMsgNoMemory = "Malloc out of memory";
@@ -52,6 +58,25 @@ bool read_piece(FILE* fp, std::string& out) {
 void chop_newline(std::string& s) {
     if (!s.empty() && s.back() == '\n')
         s.pop_back();
+}
+
+std::string trim_blanks(const std::string& s) {
+    const size_t a = s.find_first_not_of(" \t");
+    if (a == std::string::npos)
+        return "";
+    return s.substr(a, s.find_last_not_of(" \t") - a + 1);
+}
+
+// A whole decimal number from min to max, blanks around it allowed.
+bool read_number(const std::string& text, long min, long max, int& out) {
+    const std::string t = trim_blanks(text);
+    if (t.empty() || t.size() > 10 || t.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const long v = std::stol(t);
+    if (v < min || v > max)
+        return false;
+    out = static_cast<int>(v);
+    return true;
 }
 
 } // namespace
@@ -292,7 +317,7 @@ void parse_conf_file(const std::string& path) {
     FILE* fp = fopen(path.c_str(), "r");
     if (!fp)
         die(kMsgUnableOpen + path);
-    std::string line;
+    std::string line, starttls, timeout, pagesize, paging;
     while (read_piece(fp, line)) {
         if (line.empty() || line[0] == '#' || line[0] == '\n')
             continue;
@@ -311,15 +336,55 @@ void parse_conf_file(const std::string& path) {
             opt_pass = value;
         } else if (key == "LDAPSUFFIX") {
             opt_suff = value;
+        } else if (key == "LDAPURI") {
+            opt_uri = value;
+        } else if (key == "LDAPSTARTTLS") {
+            starttls = value;
+        } else if (key == "LDAPCACERT") {
+            opt_cacert = value;
+        } else if (key == "LDAPTIMEOUT") {
+            timeout = value;
+        } else if (key == "LDAPSASLMECH") {
+            opt_saslmech = trim_blanks(value);
+        } else if (key == "LDAPPAGESIZE") {
+            pagesize = value;
+        } else if (key == "LDAPPAGING") {
+            paging = value;
         }
     }
     fclose(fp);
-    if (opt_host.empty() || opt_user.empty() || opt_suff.empty())
+    const bool have_uri = !server_uris().empty();
+    if ((opt_host.empty() && !have_uri) || opt_user.empty() || opt_suff.empty())
         die(kMsgMissingConf);
+    // The values of the connection keys are words and numbers: blanks around them are not
+    // part of them. A value that cannot be meant is refused rather than read as "off".
+    const std::string tls = trim_blanks(starttls);
+    if (tls.empty() || strcasecmp(tls.c_str(), "no") == 0)
+        opt_starttls = false;
+    else if (strcasecmp(tls.c_str(), "yes") == 0)
+        opt_starttls = true;
+    else
+        die("msg.conf: LDAPSTARTTLS must be yes or no, not " + starttls);
+    if (!timeout.empty() && !read_number(timeout, 1, kMaxTimeout, opt_timeout))
+        die("msg.conf: LDAPTIMEOUT must be a number of seconds from 1 to " +
+            std::to_string(kMaxTimeout) + ", not " + timeout);
+    if (!pagesize.empty() && !read_number(pagesize, 0, 0x7fffffff, opt_pagesize))
+        die("msg.conf: LDAPPAGESIZE must be a number of entries (0: no paging), not " + pagesize);
+    const std::string pg = trim_blanks(paging);
+    if (pg.empty() || strcasecmp(pg.c_str(), "auto") == 0)
+        opt_paging = Paging::Auto;
+    else if (strcasecmp(pg.c_str(), "always") == 0)
+        opt_paging = Paging::Always;
+    else if (strcasecmp(pg.c_str(), "no") == 0)
+        opt_paging = Paging::No;
+    else
+        die("msg.conf: LDAPPAGING must be auto, always or no, not " + paging);
 }
 
 void do_getpass() {
-    if (!opt_pass.empty())
+    // A password is there, or the bind needs none (SASL EXTERNAL: the server knows the
+    // process by its connection).
+    if (!opt_pass.empty() || sasl_configured())
         return;
     if (isatty(STDIN_FILENO)) {
         const char* typed = getpass(kMsgPrompt);
@@ -336,28 +401,6 @@ void do_getpass() {
     if (read_piece(stdin, line)) {
         chop_newline(line);
         opt_pass = line;
-    }
-}
-
-void do_bind() {
-    // The configured host is a name; a host that already names a port ("host:port") keeps
-    // it, any other is reached on the LDAP port 389.
-    std::string uri = "ldap://" + opt_host;
-    if (opt_host.find(':') == std::string::npos)
-        uri += ":389";
-    if (ldap_initialize(&ld, uri.c_str()) != LDAP_SUCCESS || !ld)
-        fail_line(kMsgInitFailed);
-    int version = LDAP_VERSION3;
-    ldap_set_option(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
-    berval cred;
-    cred.bv_val = const_cast<char*>(opt_pass.c_str());
-    cred.bv_len = opt_pass.size();
-    const int rc =
-        ldap_sasl_bind_s(ld, opt_user.c_str(), LDAP_SASL_SIMPLE, &cred, nullptr, nullptr, nullptr);
-    if (rc != LDAP_SUCCESS) {
-        char head[64];
-        snprintf(head, sizeof head, "ERROR:256:Bind failed (%d): ", rc);
-        fail_line(head + std::string(ldap_err2string(rc)));
     }
 }
 
@@ -404,117 +447,6 @@ const char* fbuild(const char* tmpl, std::initializer_list<const char*> args) {
             die(kMsgTooLong);
     }
     return format_buf.c_str();
-}
-
-int search_begin(const std::string& base, int scope, const char* filter, const char* const* attrs,
-                 int attrsonly, int& msgid) {
-    msgid = 0;
-    return ldap_search_ext(ld, base.c_str(), scope, filter, const_cast<char**>(attrs), attrsonly,
-                           nullptr, nullptr, nullptr, 0, &msgid);
-}
-
-void search_begin_failed(bool start_failure_dies) {
-    if (start_failure_dies)
-        die("ldap_search failed");
-    fail_line(kMsgSearchFailed);
-}
-
-int search_next(int msgid, LDAPMessage*& res) {
-    timeval tv = {kSearchTimeout, 0};
-    res = nullptr;
-    const int type = ldap_result(ld, msgid, LDAP_MSG_ONE, &tv, &res);
-    if (type <= 0) {
-        // The connection broke or the server did not answer in time: the entries
-        // received so far are not the whole answer.
-        int err = LDAP_TIMEOUT;
-        if (type < 0)
-            ldap_get_option(ld, LDAP_OPT_RESULT_CODE, &err);
-        if (res)
-            ldap_msgfree(res);
-        char text[128];
-        snprintf(text, sizeof text, "Search failed (%d): ", err);
-        die(text + std::string(ldap_err2string(err)));
-    }
-    return type;
-}
-
-void search_check_result(LDAPMessage* res) {
-    int code = LDAP_SUCCESS;
-    ldap_parse_result(ld, res, &code, nullptr, nullptr, nullptr, nullptr, 1);
-    // A missing base is an empty answer; any other error means the answer is
-    // incomplete (size or time limit, server trouble).
-    if (code != LDAP_SUCCESS && code != LDAP_NO_SUCH_OBJECT) {
-        char text[128];
-        snprintf(text, sizeof text, "Search failed (%d): ", code);
-        die(text + std::string(ldap_err2string(code)));
-    }
-}
-
-void search_loop(const std::string& base, int scope, const char* filter, const char* const* attrs,
-                 int attrsonly, const std::function<void(LDAPMessage*)>& on_entry,
-                 bool start_failure_dies) {
-    int msgid = 0;
-    if (search_begin(base, scope, filter, attrs, attrsonly, msgid) != LDAP_SUCCESS)
-        search_begin_failed(start_failure_dies);
-    for (;;) {
-        LDAPMessage* res = nullptr;
-        const int type = search_next(msgid, res);
-        if (type == LDAP_RES_SEARCH_ENTRY) {
-            on_entry(res);
-        } else if (type == LDAP_RES_SEARCH_RESULT) {
-            search_check_result(res);
-            return;
-        }
-        ldap_msgfree(res);
-    }
-}
-
-void read_two_searches(int first_msg, bool second_started, int second_msg,
-                       const std::function<void(LDAPMessage*)>& on_first,
-                       const std::function<void()>& after_first,
-                       const std::function<void(LDAPMessage*)>& on_second) {
-    std::vector<LDAPMessage*> held;
-    bool second_done = !second_started;
-    for (;;) {
-        LDAPMessage* res = nullptr;
-        const int type = search_next(LDAP_RES_ANY, res);
-        const int id = ldap_msgid(res);
-        if (id == first_msg) {
-            if (type == LDAP_RES_SEARCH_RESULT) {
-                search_check_result(res);
-                break;
-            }
-            if (type == LDAP_RES_SEARCH_ENTRY)
-                on_first(res);
-        } else if (second_started && id == second_msg) {
-            held.push_back(res);
-            second_done = second_done || type == LDAP_RES_SEARCH_RESULT;
-            continue;
-        }
-        ldap_msgfree(res);
-    }
-    after_first();
-    if (!second_started)
-        search_begin_failed(false);
-
-    auto take = [&on_second](int type, LDAPMessage* res) {
-        if (type == LDAP_RES_SEARCH_RESULT) {
-            search_check_result(res);
-            return;
-        }
-        if (type == LDAP_RES_SEARCH_ENTRY)
-            on_second(res);
-        ldap_msgfree(res);
-    };
-    for (LDAPMessage* res : held)
-        take(ldap_msgtype(res), res);
-    std::vector<LDAPMessage*>().swap(held);
-    while (!second_done) {
-        LDAPMessage* res = nullptr;
-        const int type = search_next(second_msg, res);
-        second_done = type == LDAP_RES_SEARCH_RESULT;
-        take(type, res);
-    }
 }
 
 void entry_attributes(LDAPMessage* entry, const std::function<void(const char*, berval*)>& fn) {
@@ -565,6 +497,33 @@ bool entry_first(LDAPMessage* entry, const char* attr, std::string& out) {
     return found;
 }
 
+std::string dn_child(const char* attr, const std::string& value, const std::string& parent) {
+    // One RDN of one attribute-value pair, written by the library (which escapes the value).
+    LDAPAVA ava;
+    ava.la_attr.bv_val = const_cast<char*>(attr);
+    ava.la_attr.bv_len = strlen(attr);
+    ava.la_value.bv_val = const_cast<char*>(value.data());
+    ava.la_value.bv_len = value.size();
+    ava.la_flags = LDAP_AVA_STRING;
+    ava.la_private = nullptr;
+    LDAPAVA* rdn[] = {&ava, nullptr};
+    LDAPRDN dn[] = {rdn, nullptr};
+    char* text = nullptr;
+    if (ldap_dn2str(dn, &text, LDAP_DN_FORMAT_LDAPV3) != LDAP_SUCCESS || !text)
+        die(std::string("Cannot make a DN of ") + attr + "=" + value);
+    std::string out(text);
+    ldap_memfree(text);
+    if (!parent.empty()) {
+        out += ',';
+        out += parent;
+    }
+    return out;
+}
+
+std::string domain_container(const char* container, const std::string& domain) {
+    return dn_child("ou", container, dn_child("ou", domain, opt_suff));
+}
+
 namespace {
 
 void domain_search(GrowBuf* description) {
@@ -599,4 +558,29 @@ bool opt_value(const char* arg, const char* prefix, std::string& value) {
         return false;
     value = arg + n;
     return true;
+}
+
+unsigned parse_item_options(int argc, char** argv, unsigned all_items,
+                            const std::function<unsigned(const char*)>& item_bit) {
+    bool all = false;
+    bool have_domain = false;
+    unsigned items = 0;
+    for (int i = 1; i < argc; ++i) {
+        std::string value;
+        if (opt_value(argv[i], "--domain=", value)) {
+            argcheck("domain", value);
+            opt_domain = value;
+            have_domain = !value.empty();
+        } else if (strcmp(argv[i], "--all") == 0) {
+            all = true;
+        } else {
+            const unsigned bit = item_bit(argv[i]);
+            if (!bit)
+                usage();
+            items |= bit;
+        }
+    }
+    if (!have_domain || (all && items != 0))
+        usage();
+    return items ? items : all_items;
 }

@@ -19,7 +19,9 @@ constexpr int kLinePiece = 1023;   // a physical line is read in pieces of this 
 constexpr int kArgMax = 128;       // command-line values must be shorter than this
 constexpr int kFilterMax = 1022;   // escaped argument and built filter, in characters
 constexpr int kListFirst = 10;     // first allocation of a string list
-constexpr int kSearchTimeout = 60; // seconds per ldap_result call
+constexpr int kDefaultTimeout = 10;   // LDAPTIMEOUT: seconds for a connect, a bind, a reply
+constexpr int kMaxTimeout = 86400;    // largest LDAPTIMEOUT taken
+constexpr int kDefaultPageSize = 500; // LDAPPAGESIZE: entries per page of a paged search
 
 // Installed locations and the environment variables that may replace them. The variables are
 // read with secure_getenv: a set-user-id process ignores them.
@@ -31,17 +33,31 @@ std::string tool_path(const char* env, const char* installed);
 
 // Which tool is running: its name (in fatal lines and the usage text), its usage text, where
 // the usage text goes and whether fatal lines also go to the system log.
+// sasl_bind: whether a configured SASL mechanism (LDAPSASLMECH) replaces the password bind;
+// rootgate, whose bind is the caller's proof of the administrator's password, says no.
 struct ToolInfo {
     const char* name;
     const char* usage_text;
     bool usage_on_stderr;
     bool syslog_on_die;
+    bool sasl_bind = true;
 };
 void tool_init(const ToolInfo& info);
 const ToolInfo& tool_info();
 
 // Process-wide state.
 extern std::string opt_host;      // LDAPHOST
+extern std::string opt_uri;       // LDAPURI: blank-separated LDAP URIs, tried in order
+extern bool opt_starttls;         // LDAPSTARTTLS yes: StartTLS on ldap:// URIs, required
+extern std::string opt_cacert;    // LDAPCACERT: file of CA certificates
+extern int opt_timeout;           // LDAPTIMEOUT: seconds
+extern std::string opt_saslmech;  // LDAPSASLMECH: SASL mechanism instead of the password
+extern int opt_pagesize;          // LDAPPAGESIZE: entries per page, 0 for no paging
+// LDAPPAGING: when searches use paged results: auto (when the server's size limit cuts a
+// search short), always, or no.
+enum class Paging { No, Auto, Always };
+extern Paging opt_paging;
+extern std::string ld_server;     // the URI of the server the connection is bound to
 extern std::string opt_user;      // bind DN
 extern std::string opt_adminuser; // ADMINDN as configured
 extern std::string opt_pass;      // bind password
@@ -108,38 +124,57 @@ const char* dn_member(const char* dn, size_t len, const char* attr, std::string&
 void parse_conf();
 // parse_conf on the given file (a tool that fixes the path itself, without the override).
 void parse_conf_file(const std::string& path);
+// The LDAP URIs to try, in order: those of LDAPURI, or ldap://LDAPHOST (port 389 unless the
+// host names one).
+std::vector<std::string> server_uris();
+// Whether the bind uses the configured SASL mechanism (and needs no password).
+bool sasl_configured();
 void do_getpass();
+// Connects to the first server of server_uris() that answers (StartTLS where required, every
+// step within LDAPTIMEOUT) and binds: with the SASL mechanism when one is configured (and the
+// tool allows it), else simply as opt_user with opt_pass. A server that refuses the
+// credentials ends the tool at once; when no server could be reached, one line names each
+// server tried and what went wrong.
 void do_bind();
 void argcheck(const char* name, const std::string& value);
 void do_escape(std::string& dst, const std::string& src);
 const char* fbuild(const char* tmpl, std::initializer_list<const char*> args = {});
 
-// The search loop: asynchronous search, one result per ldap_result call, 60 s per call.
-// on_entry is called for each search entry received. A search that cannot be started prints
-// "ERROR:256:ldap_search failed", or, with start_failure_dies, goes through die().
+// A DN built from its parts with the library's escaping: "attr=value" with value escaped as
+// an RDN value, followed by "," and parent (already a DN) unless parent is empty.
+std::string dn_child(const char* attr, const std::string& value, const std::string& parent);
+// The base of a domain's container: "ou=CONTAINER,ou=DOMAIN,SUFFIX" with the domain escaped.
+std::string domain_container(const char* container, const std::string& domain);
+
+// One search: base, scope, filter, attribute list and attributes-only flag.
+struct SearchSpec {
+    std::string base;
+    int scope = LDAP_SCOPE_SUBTREE;
+    std::string filter;
+    const char* const* attrs = nullptr;
+    int attrsonly = 0;
+};
+
+// The search loop: an asynchronous search read one message at a time, each wait bounded by
+// LDAPTIMEOUT, with paged results (RFC 2696) of LDAPPAGESIZE entries as LDAPPAGING says
+// (by default when the server's size limit cuts the search short: it is then read again in
+// pages, the entries received before skipped); a server that does not know the control
+// answers in one piece, as without it. on_entry is called for
+// each search entry received. A search that cannot be started prints
+// "ERROR:256:ldap_search failed", or, with start_failure_dies, goes through die(). An answer
+// that ends early (a limit of the server, a lost connection, a time-out) ends the tool.
 void search_loop(const std::string& base, int scope, const char* filter, const char* const* attrs,
                  int attrsonly, const std::function<void(LDAPMessage*)>& on_entry,
                  bool start_failure_dies = false);
 
-// The parts of the search loop, for a tool that keeps more than one search outstanding on
-// the connection. search_begin starts a search (returns the LDAP result code and sets msgid);
-// search_begin_failed is the exit for a search that could not be started (as in search_loop).
-// search_next receives the next message of msgid (LDAP_RES_ANY: of any search), one per call,
-// and dies when the connection breaks or nothing arrives within the time limit; it returns the
-// message type and the message, which the caller frees. search_check_result takes a search's
-// final result (and frees it), dying when the answer is incomplete.
-int search_begin(const std::string& base, int scope, const char* filter, const char* const* attrs,
-                 int attrsonly, int& msgid);
-[[noreturn]] void search_begin_failed(bool start_failure_dies);
-int search_next(int msgid, LDAPMessage*& res);
-void search_check_result(LDAPMessage* res);
-
-// Two searches started together and read in one pass over the connection: the first is read
-// to its end, on_first(entry) for each entry, while the messages of the second are held back;
-// then after_first() runs; then the second's entries go to on_second(entry), the held ones
-// first, the rest as they arrive. A second search that could not be started
-// (second_started false) ends the run with search_begin_failed(false) after after_first().
-void read_two_searches(int first_msg, bool second_started, int second_msg,
+// Two searches: the first is read to its end, on_first(entry) for each entry; then
+// after_first() runs; then the second's entries go to on_second(entry). Both are kept
+// outstanding together and read in one pass over the connection, the second's entries held
+// back until after_first(), unless every search is paged (LDAPPAGING always): then they run
+// one after the other (a server keeps one paged search per connection). A first search that cannot be started ends the
+// run as in search_loop (start_failure_dies); a second one, with "ERROR:256:ldap_search
+// failed" after after_first().
+void read_two_searches(const SearchSpec& first, const SearchSpec& second, bool start_failure_dies,
                        const std::function<void(LDAPMessage*)>& on_first,
                        const std::function<void()>& after_first,
                        const std::function<void(LDAPMessage*)>& on_second);
@@ -159,3 +194,10 @@ void validate_domain_description(GrowBuf& description);
 
 // Parses "--name=value": returns true and sets value when arg begins with "--name=".
 bool opt_value(const char* arg, const char* prefix, std::string& value);
+
+// The command line of the listing tools: "--domain=value [--all | item options...]". Sets
+// opt_domain (tested with argcheck) and returns the bits of the items asked for, all_items
+// when none was named. item_bit gives the bit of an item option (0: not one). Any other
+// argument, a missing or empty domain, or --all with an item option prints the usage text.
+unsigned parse_item_options(int argc, char** argv, unsigned all_items,
+                            const std::function<unsigned(const char*)>& item_bit);

@@ -66,68 +66,84 @@ bool name_is(const char* attr, const char* name) {
     return strcasecmp(attr, name) == 0;
 }
 
-// The user table: the mail address of every user of the domain, looked up by exact uid, once
-// per owner and member of every group. An open-addressing hash over the users' texts packed
-// in one block ("uid\0mail\0" each), so that a lookup touches about two cache lines; a
-// search by halving in a sorted table would miss the cache at every step. Of two users with
-// the same uid the first one returned counts.
+// The user table: the mail address of every user of the domain, looked up by uid, once per
+// owner and member of every group. uid matches as the directory matches it, without regard to
+// case (a member DN uid=carol names the user Carol). An open-addressing hash over the users'
+// texts packed in one block ("uid\0mail\0" each, the uid in lower case), so that a lookup
+// touches about two cache lines. Of two users with the same uid the first one returned counts.
 class UserTable {
 public:
-    void add(const std::string& uid, const std::string& mail) {
+    // mail is nullptr for a user without a mail address.
+    void add(const std::string& uid, const std::string* mail) {
         if (users_ * 2 >= slots_.size())
             grow();
-        const uint32_t h = hash(uid.data(), uid.size());
+        fold(uid.data(), uid.size());
+        const uint32_t h = hash(key_.data(), key_.size());
         size_t i = h & mask_;
         while (slots_[i].offset) {
-            if (slots_[i].hash == h && same_uid(slots_[i], uid.data(), uid.size()))
+            if (slots_[i].hash == h && same_uid(slots_[i]))
                 return;
             i = (i + 1) & mask_;
         }
-        slots_[i] = {h, static_cast<uint32_t>(uid.size()), pack(uid, mail)};
+        slots_[i] = {h, static_cast<uint32_t>(key_.size()), mail != nullptr,
+                     pack(mail ? *mail : std::string())};
         ++users_;
     }
-    // The mail address of uid, or nullptr.
-    const char* find(const char* uid, size_t len, size_t& mail_len) const {
+    // Whether uid is a user of the table; mail is its address (nullptr when it has none).
+    bool find(const char* uid, size_t len, const char*& mail, size_t& mail_len) {
         if (slots_.empty())
-            return nullptr;
-        const uint32_t h = hash(uid, len);
+            return false;
+        fold(uid, len);
+        const uint32_t h = hash(key_.data(), key_.size());
         for (size_t i = h & mask_; slots_[i].offset; i = (i + 1) & mask_) {
-            if (slots_[i].hash == h && same_uid(slots_[i], uid, len)) {
-                const char* mail = text_.data() + slots_[i].offset + slots_[i].uid_len + 1;
-                mail_len = strlen(mail);
-                return mail;
+            if (slots_[i].hash == h && same_uid(slots_[i])) {
+                mail = nullptr;
+                mail_len = 0;
+                if (slots_[i].has_mail) {
+                    mail = text_.data() + slots_[i].offset + slots_[i].uid_len + 1;
+                    mail_len = strlen(mail);
+                }
+                return true;
             }
         }
-        return nullptr;
+        return false;
     }
 
 private:
     struct Slot {
         uint32_t hash;
         uint32_t uid_len;
+        bool has_mail;
         size_t offset; // into text_; 0 marks a free slot
     };
+    // The key of a uid: its ASCII letters in lower case.
+    void fold(const char* p, size_t n) {
+        key_.assign(p, n);
+        for (char& c : key_)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+    }
     static uint32_t hash(const char* p, size_t n) {
         uint32_t h = 2166136261u; // FNV-1a
         for (size_t i = 0; i < n; ++i)
             h = (h ^ static_cast<unsigned char>(p[i])) * 16777619u;
         return h;
     }
-    bool same_uid(const Slot& s, const char* uid, size_t len) const {
-        return s.uid_len == len && memcmp(text_.data() + s.offset, uid, len) == 0;
+    bool same_uid(const Slot& s) const {
+        return s.uid_len == key_.size() && memcmp(text_.data() + s.offset, key_.data(), key_.size()) == 0;
     }
-    size_t pack(const std::string& uid, const std::string& mail) {
+    size_t pack(const std::string& mail) {
         if (text_.empty())
             text_.push_back('\0'); // offset 0 stays unused
         const size_t at = text_.size();
-        text_.append(uid.c_str(), uid.size() + 1);
+        text_.append(key_.c_str(), key_.size() + 1);
         text_.append(mail.c_str(), mail.size() + 1);
         return at;
     }
     void grow() {
         std::vector<Slot> old;
         old.swap(slots_);
-        slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{0, 0, 0});
+        slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{0, 0, false, 0});
         mask_ = slots_.size() - 1;
         for (const Slot& s : old) {
             if (!s.offset)
@@ -142,22 +158,26 @@ private:
     size_t mask_ = 0;
     size_t users_ = 0;
     std::string text_;
+    std::string key_;
 };
 UserTable users;
 const char* const kUserAttrs[] = {"uid", "mail", nullptr};
 
+// A user entry without uid cannot be named by a member DN's uid: it is left out. One without
+// mail is kept; its members and owners print no address line (see mail_of).
 void add_user(LDAPMessage* e) {
     static std::string uid, mail;
-    if (!entry_first(e, "uid", uid) || !entry_first(e, "mail", mail)) {
-        char* dn = ldap_get_dn(ld, e);
-        die(std::string("user ") + (dn ? dn : "") + " not have uid or mail");
-    }
-    users.add(uid, mail);
+    if (!entry_first(e, "uid", uid))
+        return;
+    const bool has_mail = entry_first(e, "mail", mail);
+    users.add(uid, has_mail ? &mail : nullptr);
 }
 
+// The mail address of the user uid (nullptr when the user has none); a uid that is no user of
+// the domain ends the tool.
 const char* find_user(const std::string& uid, size_t& mail_len) {
-    const char* mail = users.find(uid.data(), uid.size(), mail_len);
-    if (!mail)
+    const char* mail = nullptr;
+    if (!users.find(uid.data(), uid.size(), mail, mail_len))
         die("can't find user entry for uid: " + uid);
     return mail;
 }
@@ -183,9 +203,9 @@ bool read_dn(const berval& dn, const char* attr, bool want_domain, bool soft_dom
     return true;
 }
 
-// A user DN with a uid: the user of this domain it names. A DN that shows another domain
-// (ou=MSG Users,ou=OTHER) is not looked up by its uid alone, which could name a user of
-// this domain who happens to share it.
+// A user DN with a uid: the mail address of the user of this domain it names (nullptr when the
+// user has none). A DN that shows another domain (ou=MSG Users,ou=OTHER) is not looked up by
+// its uid alone, which could name a user of this domain who happens to share it.
 const char* mail_of(const berval& dn, size_t& mail_len) {
     if (read_dn(dn, "uid", true, true) && strcasecmp(dndomain.c_str(), opt_domain.c_str()) != 0)
         die("can't find user entry for uid: " + dnvalue);
@@ -206,8 +226,8 @@ void set_slot(int i, const char* key, const berval& v) {
 void owner_value(const berval& v) {
     if (opt_attrs & kOwner) {
         size_t len = 0;
-        const char* mail = mail_of(v, len);
-        add(owners, "owner:", mail, len);
+        if (const char* mail = mail_of(v, len))
+            add(owners, "owner:", mail, len);
     } else {
         read_dn(v, "uid", false, false);
     }
@@ -219,8 +239,8 @@ void member_value(const berval& v) {
     if (v.bv_len >= 4 && memcmp(v.bv_val, "uid=", 4) == 0) {
         if (opt_attrs & kMember) {
             size_t len = 0;
-            const char* mail = mail_of(v, len);
-            add(members, "member:", mail, len);
+            if (const char* mail = mail_of(v, len))
+                add(members, "member:", mail, len);
         } else {
             read_dn(v, "uid", false, false);
         }
@@ -307,34 +327,16 @@ void print_group(LDAPMessage* entry) {
 } // namespace
 
 int main(int argc, char** argv) {
-    tool_init({"crewdump", kUsage, false, false});
+    tool_init({"crewdump", kUsage, false, false, true});
     output_init();
     parse_conf();
 
-    bool all = false;
-    bool have_domain = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string value;
-        if (opt_value(argv[i], "--domain=", value)) {
-            argcheck("domain", value);
-            opt_domain = value;
-            have_domain = !value.empty();
-        } else if (strcmp(argv[i], "--all") == 0) {
-            all = true;
-        } else {
-            unsigned bit = 0;
-            for (const Option& o : kOptions)
-                if (strcmp(argv[i], o.name) == 0)
-                    bit = o.bit;
-            if (!bit)
-                usage();
-            opt_attrs |= bit;
-        }
-    }
-    if (!have_domain || (all && opt_attrs != 0))
-        usage();
-    if (opt_attrs == 0)
-        opt_attrs = kAllItems;
+    opt_attrs = parse_item_options(argc, argv, kAllItems, [](const char* arg) {
+        for (const Option& o : kOptions)
+            if (strcmp(arg, o.name) == 0)
+                return o.bit;
+        return 0u;
+    });
 
     do_getpass();
     do_bind();
@@ -365,27 +367,21 @@ int main(int argc, char** argv) {
         attrs[n++] = "corvaneMsgMgrpDeliveryProgram";
     attrs[n] = nullptr;
 
-    const std::string group_base = "ou=MSG Groups,ou=" + opt_domain + "," + opt_suff;
-    const char* group_filter = "(objectclass=msgGroup)";
+    SearchSpec groups;
+    groups.base = domain_container("MSG Groups", opt_domain);
+    groups.filter = fbuild("(objectclass=msgGroup)");
+    groups.attrs = attrs;
     if (!(opt_attrs & (kOwner | kMember))) {
-        opt_base = group_base;
-        search_loop(opt_base, LDAP_SCOPE_SUBTREE, fbuild(group_filter), attrs, 0, print_group);
+        opt_base = groups.base;
+        search_loop(opt_base, LDAP_SCOPE_SUBTREE, groups.filter.c_str(), attrs, 0, print_group);
         finish();
     }
 
-    // With the user table: both searches are kept outstanding on the connection, so that the
-    // server works on the groups while the users are read. Group messages that arrive before
-    // the table is complete are kept and taken afterwards; a fault in the user table still
-    // ends the run before any group is printed.
-    opt_base = "ou=MSG Users,ou=" + opt_domain + "," + opt_suff;
-    int user_msg = 0;
-    if (search_begin(opt_base, LDAP_SCOPE_SUBTREE, fbuild("(objectclass=msgUser)"),
-                     kUserAttrs, 0, user_msg) != LDAP_SUCCESS)
-        search_begin_failed(false);
-    opt_base = group_base;
-    int group_msg = 0;
-    const bool groups_started = search_begin(opt_base, LDAP_SCOPE_SUBTREE, fbuild(group_filter),
-                                             attrs, 0, group_msg) == LDAP_SUCCESS;
-    read_two_searches(user_msg, groups_started, group_msg, add_user, [] {}, print_group);
+    // With the user table: the users are read first, then the groups (read_two_searches).
+    SearchSpec user_search;
+    user_search.base = domain_container("MSG Users", opt_domain);
+    user_search.filter = fbuild("(objectclass=msgUser)");
+    user_search.attrs = kUserAttrs;
+    read_two_searches(user_search, groups, false, add_user, [] {}, print_group);
     finish();
 }

@@ -523,7 +523,7 @@ void check_value(const char* name, const std::string& value) {
 
 int main(int argc, char** argv) {
     open_standard_fds();
-    tool_init({"rootgate", kUsage, false, false});
+    tool_init({"rootgate", kUsage, false, false, false});
     // An empty vector (which the kernel may turn into one empty string) is no call of ours.
     if (argc < 1 || !argv[0] || !argv[0][0])
         die("empty argument vector");

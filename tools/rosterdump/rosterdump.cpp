@@ -123,34 +123,16 @@ void print_user(LDAPMessage* entry) {
 } // namespace
 
 int main(int argc, char** argv) {
-    tool_init({"rosterdump", kUsage, false, false});
+    tool_init({"rosterdump", kUsage, false, false, true});
     output_init();
     parse_conf();
 
-    bool all = false;
-    bool have_domain = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string value;
-        if (opt_value(argv[i], "--domain=", value)) {
-            argcheck("domain", value);
-            opt_domain = value;
-            have_domain = !value.empty();
-        } else if (strcmp(argv[i], "--all") == 0) {
-            all = true;
-        } else {
-            int item = -1;
-            for (int k = 0; k < kSlots; ++k)
-                if (strcmp(argv[i], kItems[k].option) == 0)
-                    item = k;
-            if (item < 0)
-                usage();
-            opt_attrs |= 1u << item;
-        }
-    }
-    if (!have_domain || (all && opt_attrs != 0))
-        usage();
-    if (opt_attrs == 0)
-        opt_attrs = kAllItems;
+    opt_attrs = parse_item_options(argc, argv, kAllItems, [](const char* arg) {
+        for (int k = 0; k < kSlots; ++k)
+            if (strcmp(arg, kItems[k].option) == 0)
+                return 1u << k;
+        return 0u;
+    });
 
     do_getpass();
     do_bind();
@@ -164,7 +146,7 @@ int main(int argc, char** argv) {
             attrs[n++] = kItems[i].attr;
     attrs[n] = nullptr;
 
-    opt_base = "ou=MSG Users,ou=" + opt_domain + "," + opt_suff;
+    opt_base = domain_container("MSG Users", opt_domain);
     search_loop(opt_base, LDAP_SCOPE_SUBTREE, fbuild("(objectclass=msgUser)"), attrs, 0,
                 print_user);
     finish();

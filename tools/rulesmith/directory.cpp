@@ -282,11 +282,58 @@ int Directory::find_group(std::string_view tag) const {
     return find_sorted(groups, &Group::tag, tag);
 }
 
-// Both searches are kept outstanding on the connection at once, so that the server works on
-// the groups while the users are read. Messages of the group search that arrive before the
-// user search is complete are kept and taken afterwards: the users are loaded (and printed)
-// first, and a fault in a group entry shows only after that, as when the searches ran one
-// after the other.
+namespace {
+
+void fold_ascii(std::string_view in, std::string& out) {
+    out.assign(in.data(), in.size());
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+}
+
+// Position of key in lower case, through the folded index of table (made when empty).
+template <typename Rec>
+int find_folded(const std::vector<Rec*>& table, std::string_view Rec::*key,
+                std::vector<std::pair<std::string_view, int>>& index, TextStore& text,
+                std::string& scratch, std::string_view want) {
+    if (index.empty() && !table.empty()) {
+        index.reserve(table.size());
+        for (size_t i = 0; i < table.size(); ++i) {
+            fold_ascii(table[i]->*key, scratch);
+            index.emplace_back(text.copy(scratch.data(), scratch.size()), static_cast<int>(i));
+        }
+        // Equal keys keep table order, so the first of them counts.
+        std::stable_sort(index.begin(), index.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+    }
+    fold_ascii(want, scratch);
+    const std::string_view k(scratch);
+    const auto it = std::lower_bound(index.begin(), index.end(), k,
+                                     [](const auto& e, std::string_view v) { return e.first < v; });
+    if (it == index.end() || it->first != k)
+        return -1;
+    return it->second;
+}
+
+} // namespace
+
+int Directory::find_member_user(std::string_view uid) {
+    const int exact = find_user(uid);
+    if (exact >= 0)
+        return exact;
+    return find_folded(users, &User::uid, users_folded, text, fold_scratch, uid);
+}
+
+int Directory::find_member_group(std::string_view tag) {
+    const int exact = find_group(tag);
+    if (exact >= 0)
+        return exact;
+    return find_folded(groups, &Group::tag, groups_folded, text, fold_scratch, tag);
+}
+
+// The users are loaded (and printed) first, then the groups (read_two_searches: one after the
+// other when paged, both outstanding at once otherwise); a fault in a group entry shows only
+// after the user table.
 void load_directory(Directory& dir, ReadScratch& scratch, bool debug) {
     const char* user_attrs[] = {"uid",
                                 "ou",
@@ -299,18 +346,18 @@ void load_directory(Directory& dir, ReadScratch& scratch, bool debug) {
                                 "corvaneMsgSpamAllowed",
                                 nullptr};
     const char* group_attrs[] = {"cn", "ou", "member", nullptr};
+    SearchSpec user_search;
+    user_search.base = opt_suff;
+    user_search.filter = fbuild("(objectclass=msgUser)");
+    user_search.attrs = user_attrs;
+    SearchSpec group_search;
+    group_search.base = opt_suff;
+    group_search.filter = fbuild("(objectclass=msgGroup)");
+    group_search.attrs = group_attrs;
     opt_base = opt_suff;
-    int user_msg = 0;
-    if (search_begin(opt_base, LDAP_SCOPE_SUBTREE, fbuild("(objectclass=msgUser)"), user_attrs, 0,
-                     user_msg) != LDAP_SUCCESS)
-        search_begin_failed(true);
-    int group_msg = 0;
-    const bool groups_started =
-        search_begin(opt_base, LDAP_SCOPE_SUBTREE, fbuild("(objectclass=msgGroup)"), group_attrs, 0,
-                     group_msg) == LDAP_SUCCESS;
 
     read_two_searches(
-        user_msg, groups_started, group_msg,
+        user_search, group_search, true,
         [&](LDAPMessage* entry) { add_user(dir, scratch, entry); },
         [&] {
             sort_table(dir.user_store, dir.users, &User::uid);
@@ -331,13 +378,13 @@ void compile(Directory& dir) {
     for (size_t gi = 0; gi < groups.size(); ++gi) {
         const Group& g = *groups[gi];
         for (int k = 0; k < g.ngmembers; ++k) {
-            const int m = dir.find_group(g.gmembers[k]);
+            const int m = dir.find_member_group(g.gmembers[k]);
             if (m < 0)
                 die("can't find alias entry for tag: " + std::string(g.gmembers[k]));
             parent_of.emplace_back(m, static_cast<int>(gi));
         }
         for (int k = 0; k < g.numembers; ++k) {
-            const int u = dir.find_user(g.umembers[k]);
+            const int u = dir.find_member_user(g.umembers[k]);
             if (u < 0)
                 die("can't find user entry for uid: " + std::string(g.umembers[k]));
             group_of.emplace_back(u, static_cast<int>(gi));

@@ -5,6 +5,7 @@
 #include "msgtool.h"
 
 #include <deque>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,6 +84,16 @@ struct Directory {
     // The first position of the key in its table, -1 when absent.
     int find_user(std::string_view uid) const;
     int find_group(std::string_view tag) const;
+    // The same for the names in member DNs, which match as the directory matches uid, cn
+    // and ou: without regard to case (uid=carol names the user Carol). An exact match comes
+    // first; otherwise the first entry whose key equals in lower case.
+    int find_member_user(std::string_view uid);
+    int find_member_group(std::string_view tag);
+
+    // Keys in lower case with their table positions, sorted; made on the first need.
+    std::vector<std::pair<std::string_view, int>> users_folded;
+    std::vector<std::pair<std::string_view, int>> groups_folded;
+    std::string fold_scratch;
 };
 
 // Reads every user and group below the suffix (the connection is bound). With debug, the

@@ -69,7 +69,7 @@ Options parse_args(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    tool_init({"rulesmith", kUsage, true, true});
+    tool_init({"rulesmith", kUsage, true, true, false});
     if (geteuid() != 0)
         die("rulesmith: Must run as user root");
     parse_conf();

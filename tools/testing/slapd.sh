@@ -7,11 +7,23 @@
 #                            slapd; sets QD_PORT, QD_URI, QD_PID and writes DIR/msg.conf
 #   qd_stop                  SIGTERM to the pid, wait until it is gone (then SIGKILL)
 #   qd_use DIR LDIF...       the fixture of a test case: the server with exactly these LDIF
-#                            files loaded; restarted only when it runs with other files or its
-#                            data was changed since (qd_add, qd_modify)
+#                            files loaded and the options below; restarted only when it runs
+#                            with other files or options or its data was changed since
+#                            (qd_add, qd_modify)
 #   qd_add LDIF              ldapadd as the administrator while the server runs
 #   qd_modify LDIF           ldapmodify as the administrator while the server runs
-# Environment read by qd_start: QD_SIZE_LIMIT (default unlimited).
+# Environment read by qd_start:
+#   QD_SIZE_LIMIT            olcSizeLimit (default unlimited), e.g. "size.soft=500 size.hard=500"
+#   QD_LIMITS                olcLimits of the database (default none)
+#   QD_ACCESS                olcAccess of the database (default "to * by * read")
+#   QD_TLS_CERT, QD_TLS_KEY  server certificate and key: StartTLS offered
+#   QD_LDAPS=1               also listen for ldaps:// on a second free port (sets QD_LDAPS_URI)
+#   QD_SECURITY              olcSecurity, e.g. "tls=1" (every operation but StartTLS needs TLS)
+#   QD_LDAPI=1               also listen on DIR/ldapi (sets QD_LDAPI_URI); the root user of
+#                            this host, by SASL EXTERNAL, is the administrator
+#   QD_SYNCPROV=1            a syncrepl provider (the syncprov overlay)
+#   QD_SYNCREPL_FROM=URI     a syncrepl consumer of the provider at URI (refreshAndPersist)
+#   QD_CONF_EXTRA            lines appended to DIR/msg.conf
 # Fixed names: suffix QD_SUFFIX, administrator QD_ADMIN with password QD_PASSWORD.
 #
 # Or run it: slapd.sh start DIR [LDIF...] (prints the port; the server keeps running)
@@ -33,12 +45,24 @@ cn: config
 olcPidFile: $dir/slapd.pid
 olcArgsFile: $dir/slapd.args
 olcSizeLimit: $limit
+CONF
+    if [ -n "${QD_TLS_CERT:-}" ]; then
+        printf 'olcTLSCertificateFile: %s\nolcTLSCertificateKeyFile: %s\n' "$QD_TLS_CERT" "$QD_TLS_KEY"
+    fi
+    [ -z "${QD_SECURITY:-}" ] || printf 'olcSecurity: %s\n' "$QD_SECURITY"
+    if [ "${QD_LDAPI:-}" = 1 ]; then
+        printf 'olcAuthzRegexp: {0}"gidNumber=0\\+uidNumber=0,cn=peercred,cn=external,cn=auth" "%s"\n' "$QD_ADMIN"
+    fi
+    cat <<CONF
 
 dn: cn=module{0},cn=config
 objectClass: olcModuleList
 cn: module{0}
 olcModulePath: /usr/lib/ldap
 olcModuleLoad: back_mdb
+CONF
+    [ "${QD_SYNCPROV:-}" != 1 ] || printf 'olcModuleLoad: syncprov\n'
+    cat <<CONF
 
 dn: cn=schema,cn=config
 objectClass: olcSchemaConfig
@@ -72,8 +96,49 @@ olcDbIndex: objectClass eq
 olcDbIndex: ou eq
 olcDbIndex: uid eq
 olcSizeLimit: $limit
-olcAccess: to * by * read
+olcAccess: ${QD_ACCESS:-to * by * read}
 CONF
+    [ -z "${QD_LIMITS:-}" ] || printf 'olcLimits: %s\n' "$QD_LIMITS"
+    if [ -n "${QD_SYNCREPL_FROM:-}" ]; then
+        printf 'olcSyncrepl: rid=001 provider=%s bindmethod=simple binddn="%s" credentials=%s searchbase="%s" type=refreshAndPersist retry="1 +"\n' \
+            "$QD_SYNCREPL_FROM" "$QD_ADMIN" "$QD_PASSWORD" "$QD_SUFFIX"
+    fi
+    if [ "${QD_SYNCPROV:-}" = 1 ]; then
+        printf '\ndn: olcOverlay=syncprov,olcDatabase={1}mdb,cn=config\nobjectClass: olcOverlayConfig\n'
+        printf 'objectClass: olcSyncProvConfig\nolcOverlay: syncprov\n'
+    fi
+}
+
+# A URL-encoded path for an ldapi:// URI.
+qd_ldapi_uri() {
+    local path=$1 out="" i c
+    for ((i = 0; i < ${#path}; i++)); do
+        c=${path:i:1}
+        case $c in
+        [a-zA-Z0-9._-]) out+=$c ;;
+        *) out+=$(printf '%%%02X' "'$c") ;;
+        esac
+    done
+    printf 'ldapi://%s' "$out"
+}
+
+# Certificates for a TLS server, made in DIR: a test CA (ca.pem), a server certificate for
+# 127.0.0.1 and localhost signed by it (server.pem, server.key), and another CA that signed
+# nothing of this server (other-ca.pem).
+qd_make_certs() {
+    local dir=$1
+    local key=(-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes)
+    openssl req -x509 "${key[@]}" -days 2 -subj "/CN=Quorelle test CA" -keyout "$dir/ca.key" \
+        -out "$dir/ca.pem" -addext "basicConstraints=critical,CA:TRUE" \
+        -addext "keyUsage=critical,keyCertSign,cRLSign" 2>/dev/null &&
+    openssl req -x509 "${key[@]}" -days 2 -subj "/CN=Quorelle other CA" -keyout "$dir/other-ca.key" \
+        -out "$dir/other-ca.pem" -addext "basicConstraints=critical,CA:TRUE" 2>/dev/null &&
+    openssl req "${key[@]}" -subj "/CN=127.0.0.1" -keyout "$dir/server.key" -out "$dir/server.csr" \
+        2>/dev/null &&
+    printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\nbasicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n' \
+        >"$dir/server.ext" &&
+    openssl x509 -req -in "$dir/server.csr" -CA "$dir/ca.pem" -CAkey "$dir/ca.key" -CAcreateserial \
+        -days 2 -extfile "$dir/server.ext" -out "$dir/server.pem" 2>/dev/null
 }
 
 qd_start() {
@@ -96,11 +161,22 @@ qd_start() {
         }
     done
     # A random port; if slapd cannot bind to it, try another.
-    local try port
+    local try port urls
     for try in 1 2 3 4 5 6 7 8 9 10; do
         port=$((20000 + (RANDOM * 32768 + RANDOM) % 40000))
+        urls="ldap://127.0.0.1:$port/"
+        QD_LDAPS_URI=""
+        QD_LDAPI_URI=""
+        if [ "${QD_LDAPS:-}" = 1 ]; then
+            QD_LDAPS_URI="ldaps://127.0.0.1:$((20000 + (RANDOM * 32768 + RANDOM) % 40000))"
+            urls+=" $QD_LDAPS_URI/"
+        fi
+        if [ "${QD_LDAPI:-}" = 1 ]; then
+            QD_LDAPI_URI=$(qd_ldapi_uri "$dir/ldapi")
+            urls+=" $QD_LDAPI_URI"
+        fi
         rm -f "$dir/slapd.pid"
-        if slapd -F "$dir/slapd.d" -h "ldap://127.0.0.1:$port/" >"$dir/slapd.log" 2>&1; then
+        if slapd -F "$dir/slapd.d" -h "$urls" >"$dir/slapd.log" 2>&1; then
             local i
             for i in $(seq 1 100); do
                 [ -s "$dir/slapd.pid" ] && break
@@ -111,9 +187,13 @@ qd_start() {
                 QD_PORT=$port
                 QD_URI="ldap://127.0.0.1:$port/"
                 for i in $(seq 1 100); do
-                    if ldapsearch -x -H "$QD_URI" -b "" -s base >/dev/null 2>&1; then
+                    # Any answer will do (a server that requires TLS refuses this one).
+                    local rc=0
+                    ldapsearch -x -H "$QD_URI" -b "" -s base >/dev/null 2>&1 || rc=$?
+                    if [ "$rc" != 255 ]; then
                         printf 'LDAPHOST:127.0.0.1:%s\nADMINDN:%s\nADMINPW:%s\nLDAPSUFFIX:%s\n' \
                             "$port" "$QD_ADMIN" "$QD_PASSWORD" "$QD_SUFFIX" >"$dir/msg.conf"
+                        [ -z "${QD_CONF_EXTRA:-}" ] || printf '%s\n' "$QD_CONF_EXTRA" >>"$dir/msg.conf"
                         echo "$QD_PID" >"$dir/qd.pid"
                         return 0
                     fi
@@ -129,7 +209,9 @@ qd_start() {
 }
 
 qd_use() {
-    local key="$*"
+    # The server's options are part of what it was started with.
+    local key="$*|${QD_SIZE_LIMIT:-}|${QD_LIMITS:-}|${QD_ACCESS:-}|${QD_TLS_CERT:-}|${QD_LDAPS:-}"
+    key+="|${QD_SECURITY:-}|${QD_LDAPI:-}|${QD_SYNCPROV:-}|${QD_SYNCREPL_FROM:-}|${QD_CONF_EXTRA:-}"
     if [ -n "${QD_PID:-}" ] && [ "$QD_LOADED" = "$key" ]; then
         return 0
     fi

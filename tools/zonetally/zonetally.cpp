@@ -11,9 +11,10 @@ constexpr const char* kNoDomains = "No domains found";
 
 StrList domains;
 GrowBuf description;
+std::string line;
 
 int count_entries(const char* container, const char* objectclass, const char* attr) {
-    opt_base = std::string(container) + ",ou=" + opt_domain + "," + opt_suff;
+    opt_base = domain_container(container, opt_domain);
     const char* attrs[] = {attr, nullptr};
     int n = 0;
     search_loop(opt_base, LDAP_SCOPE_SUBTREE, fbuild(objectclass), attrs, 1,
@@ -24,7 +25,7 @@ int count_entries(const char* container, const char* objectclass, const char* at
 } // namespace
 
 int main(int argc, char** argv) {
-    tool_init({"zonetally", kUsage, false, false});
+    tool_init({"zonetally", kUsage, false, false, true});
     parse_conf();
 
     for (int i = 1; i < argc; ++i) {
@@ -60,11 +61,16 @@ int main(int argc, char** argv) {
     for (const std::string& domain : domains.items) {
         opt_domain = domain;
         validate_domain_description(description);
-        const int nusers = count_entries("ou=MSG Users", "(objectclass=msgUser)", "uid");
-        const int ngroups = count_entries("ou=MSG Groups", "(objectclass=msgGroup)", "cn");
+        const int nusers = count_entries("MSG Users", "(objectclass=msgUser)", "uid");
+        const int ngroups = count_entries("MSG Groups", "(objectclass=msgGroup)", "cn");
         printf("domain:%s\n", opt_domain.c_str());
-        if (description.str() && description.str()[0])
-            printf("description:%s\n", description.str());
+        if (description.str() && description.str()[0]) {
+            // A line break in the description cannot begin a line of its own (a forged
+            // "nusers:" line): it is escaped as in the other listings.
+            line.assign("description:");
+            append_value(line, description.str(), strlen(description.str()));
+            printf("%s\n", line.c_str());
+        }
         printf("nusers:%d\n", nusers);
         printf("naliases:%d\n\n", ngroups);
     }

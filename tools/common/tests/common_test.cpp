@@ -13,6 +13,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -64,6 +65,12 @@ ChildResult run_child(const std::function<void()>& fn, const std::string& input 
 }
 
 void reset_conf() {
+    opt_uri.clear();
+    opt_starttls = false;
+    opt_cacert.clear();
+    opt_timeout = kDefaultTimeout;
+    opt_saslmech.clear();
+    opt_pagesize = kDefaultPageSize;
     opt_host.clear();
     opt_user.clear();
     opt_adminuser.clear();
@@ -148,7 +155,7 @@ void test_escape_and_fbuild() {
     do_escape(dst, std::string(511, '*'));
     CHECK_EQ(dst.size(), size_t(1022));
 
-    tool_init({"unit", "", false, false});
+    tool_init({"unit", "", false, false, true});
     const std::string too_long = "ERROR:256:unit:Query argument too long\n";
     ChildResult r = run_child([] {
         std::string d;
@@ -185,7 +192,7 @@ void test_escape_and_fbuild() {
 }
 
 void test_argcheck() {
-    tool_init({"unit", "", false, false});
+    tool_init({"unit", "", false, false, true});
     ChildResult r = run_child([] {
         argcheck("domain", std::string(127, 'd'));
         argcheck("domain", "caf\xc3\xa9\xff");
@@ -210,7 +217,7 @@ void test_argcheck() {
 }
 
 void test_parse_conf() {
-    tool_init({"unit", "", false, false});
+    tool_init({"unit", "", false, false, true});
     // Later lines win; blanks are kept; comments, empty lines and lines without a colon are
     // skipped; other keys are ignored; the value runs to the end of the line.
     use_conf("# comment\n"
@@ -308,12 +315,12 @@ void test_getpass() {
 }
 
 void test_usage_and_die() {
-    tool_init({"unit", "ERROR:1:usage:unit\n", false, false});
+    tool_init({"unit", "ERROR:1:usage:unit\n", false, false, true});
     ChildResult r = run_child([] { usage(); });
     CHECK_EQ(r.status, 1);
     CHECK_EQ(r.out, std::string("ERROR:1:usage:unit\n"));
     CHECK_EQ(r.err, std::string(""));
-    tool_init({"unit", "ERROR:1:usage:unit\n", true, false});
+    tool_init({"unit", "ERROR:1:usage:unit\n", true, false, true});
     r = run_child([] { usage(); });
     CHECK_EQ(r.out, std::string(""));
     CHECK_EQ(r.err, std::string("ERROR:1:usage:unit\n"));
@@ -424,6 +431,152 @@ void test_dn_member() {
 
 } // namespace
 
+// The connection keys: LDAPURI (several URIs, LDAPHOST no longer needed), LDAPSTARTTLS,
+// LDAPCACERT, LDAPTIMEOUT, LDAPSASLMECH, LDAPPAGESIZE; values that cannot be meant are
+// refused with the key named.
+void test_connection_conf() {
+    tool_init({"unit", "", false, false, true});
+    using List = std::vector<std::string>;
+    use_conf("LDAPURI:  ldap://a:1\tldaps://b  ldapi://%2Frun%2Fx \nADMINDN:cn=a\nLDAPSUFFIX:dc=x\n");
+    parse_conf();
+    CHECK(server_uris() == List({"ldap://a:1", "ldaps://b", "ldapi://%2Frun%2Fx"}));
+    CHECK_EQ(opt_starttls, false);
+    CHECK_EQ(opt_timeout, 10);
+    CHECK_EQ(opt_pagesize, 500);
+    CHECK(opt_paging == Paging::Auto);
+    CHECK_EQ(sasl_configured(), false);
+
+    // LDAPURI wins over LDAPHOST; LDAPHOST alone is reached on port 389 unless it names one.
+    use_conf("LDAPHOST:h\nLDAPURI:ldap://u\nADMINDN:cn=a\nLDAPSUFFIX:dc=x\n");
+    parse_conf();
+    CHECK(server_uris() == List({"ldap://u"}));
+    use_conf("LDAPHOST:h\nLDAPURI: \nADMINDN:cn=a\nLDAPSUFFIX:dc=x\n");
+    parse_conf();
+    CHECK(server_uris() == List({"ldap://h:389"}));
+    use_conf("LDAPHOST:h:1234\nADMINDN:cn=a\nLDAPSUFFIX:dc=x\n");
+    parse_conf();
+    CHECK(server_uris() == List({"ldap://h:1234"}));
+
+    // Words and numbers may have blanks around them; the CA file is a path, taken as it is.
+    use_conf("LDAPURI:ldap://u\nLDAPSTARTTLS: Yes \nLDAPTIMEOUT: 7 \nLDAPPAGESIZE:0\n"
+             "LDAPCACERT:/etc/ssl/ca.pem\nLDAPSASLMECH: EXTERNAL\nADMINDN:cn=a\nLDAPSUFFIX:dc=x\n");
+    parse_conf();
+    CHECK_EQ(opt_starttls, true);
+    CHECK_EQ(opt_timeout, 7);
+    CHECK_EQ(opt_pagesize, 0);
+    CHECK_EQ(opt_cacert, std::string("/etc/ssl/ca.pem"));
+    CHECK_EQ(opt_saslmech, std::string("EXTERNAL"));
+    CHECK_EQ(sasl_configured(), true);
+    // With SASL no password is asked for: standard input is not read.
+    ChildResult r = run_child([] {
+        do_getpass();
+        printf("%s|%s", opt_user.c_str(), opt_pass.c_str());
+    }, "cn=other\npw\n");
+    CHECK_EQ(r.out, std::string("cn=a|"));
+    // A tool whose bind proves the password (rootgate) does not use SASL.
+    tool_init({"unit", "", false, false, false});
+    CHECK_EQ(sasl_configured(), false);
+    tool_init({"unit", "", false, false, true});
+    for (const auto& p : {std::make_pair("always", Paging::Always), std::make_pair(" No ", Paging::No),
+                          std::make_pair("AUTO", Paging::Auto)}) {
+        use_conf(std::string("LDAPURI:ldap://u\nADMINDN:cn=a\nLDAPSUFFIX:dc=x\nLDAPPAGING:") + p.first +
+                 "\n");
+        parse_conf();
+        CHECK(opt_paging == p.second);
+    }
+
+    const struct {
+        const char* line;
+        const char* err;
+    } bad[] = {
+        {"LDAPSTARTTLS:maybe", "msg.conf: LDAPSTARTTLS must be yes or no, not maybe"},
+        {"LDAPTIMEOUT:0",
+         "msg.conf: LDAPTIMEOUT must be a number of seconds from 1 to 86400, not 0"},
+        {"LDAPTIMEOUT:86401",
+         "msg.conf: LDAPTIMEOUT must be a number of seconds from 1 to 86400, not 86401"},
+        {"LDAPTIMEOUT:-1",
+         "msg.conf: LDAPTIMEOUT must be a number of seconds from 1 to 86400, not -1"},
+        {"LDAPTIMEOUT:5s",
+         "msg.conf: LDAPTIMEOUT must be a number of seconds from 1 to 86400, not 5s"},
+        {"LDAPPAGESIZE:many",
+         "msg.conf: LDAPPAGESIZE must be a number of entries (0: no paging), not many"},
+        {"LDAPPAGESIZE:99999999999",
+         "msg.conf: LDAPPAGESIZE must be a number of entries (0: no paging), not 99999999999"},
+        {"LDAPPAGING:sometimes", "msg.conf: LDAPPAGING must be auto, always or no, not sometimes"},
+    };
+    for (const auto& b : bad) {
+        use_conf(std::string("LDAPURI:ldap://u\nADMINDN:cn=a\nLDAPSUFFIX:dc=x\n") + b.line + "\n");
+        ChildResult c = run_child([] { parse_conf(); });
+        CHECK_EQ(c.status, 1);
+        CHECK_EQ(c.err, "ERROR:256:unit:" + std::string(b.err) + "\n");
+    }
+    // Neither LDAPURI nor LDAPHOST.
+    use_conf("LDAPURI: \t \nADMINDN:cn=a\nLDAPSUFFIX:dc=x\n");
+    ChildResult c = run_child([] { parse_conf(); });
+    CHECK_EQ(c.err, std::string("ERROR:256:unit:msg.conf missing critical configuration information\n"));
+
+    // A URI of another scheme is refused before any connection.
+    use_conf("LDAPURI:ldap://u http://x\nADMINDN:cn=a\nLDAPSUFFIX:dc=x\n");
+    parse_conf();
+    c = run_child([] { do_bind(); });
+    CHECK_EQ(c.status, 1);
+    CHECK_EQ(c.err, std::string("ERROR:256:unit:msg.conf: LDAPURI: not an ldap://, ldaps:// or "
+                                "ldapi:// URI: http://x\n"));
+}
+
+// DNs built with the library's escaping read back as the values they were built from.
+void test_dn_building() {
+    opt_suff = "dc=q";
+    CHECK_EQ(dn_child("ou", "x,y", "dc=a"), std::string("ou=x\\2Cy,dc=a"));
+    CHECK_EQ(dn_child("ou", "plain", ""), std::string("ou=plain"));
+    CHECK_EQ(domain_container("MSG Users", "x,y"), std::string("ou=MSG Users,ou=x\\2Cy,dc=q"));
+    for (const std::string value : {"# lead", " blank ", "a+b=c", "q\"u\\o<t>e;", "caf\xc3\xa9"}) {
+        const std::string dn = dn_child("ou", value, "dc=q");
+        LDAPDN parsed = nullptr;
+        CHECK_EQ(ldap_str2dn(dn.c_str(), &parsed, LDAP_DN_FORMAT_LDAPV3), LDAP_SUCCESS);
+        if (!parsed)
+            continue;
+        CHECK(parsed[0] && parsed[1] && !parsed[2] && !parsed[0][1]);
+        const berval& v = parsed[0][0]->la_value;
+        CHECK_EQ(std::string(v.bv_val, v.bv_len), value);
+        ldap_dnfree(parsed);
+    }
+}
+
+// The command line of rosterdump and crewdump.
+void test_item_options() {
+    tool_init({"unit", "ERROR:1:usage:unit\n", false, false, true});
+    auto bit_of = [](const char* arg) -> unsigned {
+        if (strcmp(arg, "--a") == 0)
+            return 1;
+        if (strcmp(arg, "--b") == 0)
+            return 2;
+        return 0;
+    };
+    auto run = [&bit_of](std::vector<const char*> args) {
+        return run_child([&] {
+            args.insert(args.begin(), "unit");
+            const unsigned bits =
+                parse_item_options(static_cast<int>(args.size()), const_cast<char**>(args.data()), 7,
+                                   bit_of);
+            printf("%u %s", bits, opt_domain.c_str());
+        });
+    };
+    CHECK_EQ(run({"--domain=d"}).out, std::string("7 d"));
+    CHECK_EQ(run({"--b", "--domain=d"}).out, std::string("2 d"));
+    CHECK_EQ(run({"--domain=d", "--all"}).out, std::string("7 d"));
+    CHECK_EQ(run({"--domain=e", "--a", "--b", "--a"}).out, std::string("3 e"));
+    for (std::vector<const char*> args : std::vector<std::vector<const char*>>{
+             {"--a"}, {"--domain="}, {"--domain=d", "--all", "--a"}, {"--domain=d", "--c"},
+             {"--domain"}, {"--domain=d", "-a"}}) {
+        ChildResult r = run(args);
+        CHECK_EQ(r.status, 1);
+        CHECK_EQ(r.out, std::string("ERROR:1:usage:unit\n"));
+    }
+    ChildResult r = run({("--domain=" + std::string(128, 'd')).c_str()});
+    CHECK_EQ(r.err, std::string("ERROR:256:unit:--domain length exceeds maximum value of 128\n"));
+}
+
 int main() {
     char dir[] = "/tmp/tools-common-XXXXXX";
     if (!mkdtemp(dir)) {
@@ -440,6 +593,9 @@ int main() {
     test_usage_and_die();
     test_append_value();
     test_dn_member();
+    test_connection_conf();
+    test_dn_building();
+    test_item_options();
     const std::string cleanup = "rm -rf '" + tmpdir + "'";
     if (system(cleanup.c_str()) != 0)
         fprintf(stderr, "cleanup of %s failed\n", tmpdir.c_str());

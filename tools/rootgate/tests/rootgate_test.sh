@@ -37,7 +37,9 @@ demo="$here/../../../examples/directory/demo.ldif"
 tl_setup
 
 ATD_PID=""
+TLS_SLAPD_PID=""
 rg_cleanup() {
+    [ -z "$TLS_SLAPD_PID" ] || kill "$TLS_SLAPD_PID" 2>/dev/null || true
     if [ -n "$ATD_PID" ]; then
         kill -TERM "$ATD_PID" 2>/dev/null || true
         wait "$ATD_PID" 2>/dev/null || true
@@ -398,6 +400,53 @@ case_installed() {
     tl_expect "installed: override honoured for root" 1 "$usage" ""
 }
 
+# A set-user-id rootgate reads no ldaprc and no LDAP* variable of its caller: a caller cannot
+# turn the certificate check off or choose the CA certificates. The library itself honours them
+# (ldapsearch, the control), and rootgate works over TLS with the CA of msg.conf.
+case_caller_ldap_settings() {
+    local tls=$TL_DIR/tls saved_pid=$QD_PID
+    mkdir -p "$tls/home" "$tls/cwd"
+    qd_make_certs "$tls"
+    QD_PID=""
+    QD_TLS_CERT="$tls/server.pem" QD_TLS_KEY="$tls/server.key" QD_LDAPS=1 QD_SECURITY=ssf=1 \
+        qd_start "$tls" "$demo"
+    TLS_SLAPD_PID=$QD_PID
+    local ldaps=$QD_LDAPS_URI plain="ldap://127.0.0.1:$QD_PORT"
+    QD_PID=$saved_pid
+    printf 'TLS_REQCERT never\nTLS_CACERT %s\n' "$tls/ca.pem" >"$tls/rc"
+    cp "$tls/rc" "$tls/home/.ldaprc"
+    cp "$tls/rc" "$tls/home/ldaprc"
+    cp "$tls/rc" "$tls/cwd/ldaprc"
+    cp "$tls/rc" "$tls/cwd/.ldaprc"
+    chmod -R a+rX "$tls"
+    printf '%s\n' "$QD_SUFFIX" >"$root/etc/postfix/main.cf"
+    cp "$conf" "$conf.saved"
+    printf 'LDAPURI:%s\nADMINDN:%s\nLDAPSUFFIX:%s\n' "$ldaps" "$QD_ADMIN" "$QD_SUFFIX" >"$conf"
+    local env=(env HOME="$tls/home" LDAPRC="$tls/rc" LDAPCONF="$tls/rc" LDAPTLS_REQCERT=never
+        LDAPTLS_CACERT="$tls/ca.pem")
+    tl_run "${env[@]}" ldapsearch -x -LLL -H "$ldaps" -b "$QD_SUFFIX" -s base dn
+    tl_expect "the library honours the caller's settings" 0 "dn: $QD_SUFFIX"$'\n\n' ""
+    tl_run --stdin "$creds" bash -c 'cd "$1" && shift && exec "$@"' bash "$tls/cwd" \
+        "${env[@]}" setpriv --reuid=httpd --regid=httpd --init-groups "$copy" --read=/etc/postfix/main.cf
+    tl_check "set-user-id: caller's settings ignored (status $TL_RC)" test "$TL_RC" = 1
+    tl_check "set-user-id: nothing printed" test -z "$TL_OUT"
+    tl_check "set-user-id: the certificate is checked" \
+        grep -q "^ERROR:256:Bind failed (-1): Can't contact LDAP server ($ldaps: TLS connect: TLS handshake failed)" <<<"$TL_ERR"
+    printf 'LDAPCACERT:%s\n' "$tls/ca.pem" >>"$conf"
+    rg --read=/etc/postfix/main.cf
+    tl_expect "over ldaps with the CA of msg.conf" 0 "$QD_SUFFIX"$'\n' ""
+    printf 'LDAPURI:%s\nLDAPSTARTTLS:yes\n' "$plain" >>"$conf"
+    rg --read=/etc/postfix/main.cf
+    tl_expect "over StartTLS" 0 "$QD_SUFFIX"$'\n' ""
+    # The administrator's password is proved by a simple bind even where the tools use SASL.
+    printf 'LDAPSASLMECH:EXTERNAL\n' >>"$conf"
+    tl_run --stdin "$QD_ADMIN"$'\nwrong\n' as httpd "$copy" --read=/etc/postfix/main.cf
+    tl_expect "no SASL for rootgate" 1 "" $'ERROR:256:Bind failed (49): Invalid credentials\n'
+    mv "$conf.saved" "$conf"
+    kill "$TLS_SLAPD_PID"
+    TLS_SLAPD_PID=""
+}
+
 # ================================================================ service part
 calls=$TL_DIR/calls
 make_init_scripts() {
@@ -572,6 +621,7 @@ files)
     tl_case "values" case_values
     tl_case "authentication" case_authentication
     tl_case "read" case_read
+    tl_case "caller's LDAP settings" case_caller_ldap_settings
     tl_case "write" case_write
     tl_case "forced failures" case_forced_failures
     tl_case "backup" case_backup

@@ -277,8 +277,10 @@ usage_and_user() {
 server_down() {
     edge_fixture
     qd_stop
+    local port
+    port=$(sed -n 's/^LDAPHOST:127.0.0.1://p' "$QUORELLE_MSG_CONF")
     rulesmith
-    tl_expect "server down" 1 "" $'ERROR:256:Bind failed (-1): Can\'t contact LDAP server\n'
+    tl_expect "server down" 1 "" "ERROR:256:Bind failed (-1): Can't contact LDAP server (ldap://127.0.0.1:$port: connect failed)"$'\n'
 }
 
 # ---------------------------------------------------------------- files planted in a user directory
@@ -365,9 +367,51 @@ tl_case "atomic replacement" atomic_replacement
 tl_case "unsafe uids" unsafe_uids
 tl_case "group faults" group_faults
 tl_case "member without user entry" member_without_user
+# ---------------------------------------------------------------- a deployed directory
+# 1,200 users (more than the server's size limit of 500 for the anonymous bind of rulesmith)
+# and 600 groups whose member DNs write the uid in upper case, read over a required StartTLS.
+deployed_directory() {
+    local certs="$TL_DIR/certs" big="$TL_DIR/big.ldif"
+    mkdir -p "$certs"
+    [ -s "$certs/ca.pem" ] || qd_make_certs "$certs"
+    [ -s "$big" ] || awk -v S="$QD_SUFFIX" 'BEGIN {
+        printf "dn: %s\nobjectClass: dcObject\nobjectClass: organization\ndc: quorelle\no: q\n\n", S
+        d = "big.test"
+        printf "dn: ou=%s,%s\nobjectClass: organizationalUnit\nou: %s\n\n", d, S, d
+        printf "dn: ou=MSG Users,ou=%s,%s\nobjectClass: organizationalUnit\nou: MSG Users\n\n", d, S
+        printf "dn: ou=MSG Groups,ou=%s,%s\nobjectClass: organizationalUnit\nou: MSG Groups\n\n", d, S
+        for (i = 1; i <= 1200; i++)
+            printf "dn: uid=u%d,ou=MSG Users,ou=%s,%s\nobjectClass: inetOrgPerson\nobjectClass: msgUser\nuid: u%d\ncn: u\nsn: u\nou: %s\nmail: u%d@%s\ncorvaneMsgSpamFilterEnabled: TRUE\n\n", i, d, S, i, d, i, d
+        for (i = 1; i <= 600; i++)
+            printf "dn: cn=g%d,ou=MSG Groups,ou=%s,%s\nobjectClass: msgGroup\ncn: g%d\nou: %s\nmember: uid=U%d,ou=MSG Users,ou=%s,%s\n\n", i, d, S, i, d, i + 600, d, S
+    }' >"$big"
+    QD_SIZE_LIMIT="size.soft=500 size.hard=500 size.prtotal=unlimited" QD_SECURITY=ssf=1 \
+        QD_TLS_CERT="$certs/server.pem" QD_TLS_KEY="$certs/server.key" QD_LDAPS=1 \
+        QD_CONF_EXTRA=$'LDAPSTARTTLS:yes\nLDAPCACERT:'"$certs/ca.pem" qd_use "$TL_DIR" "$big"
+    rm -rf "$tree"
+    make_tree "$tree"
+    rulesmith
+    tl_expect "deployed directory" 0 "" ""
+    tl_check "a script for every user" test "$(find "$tree" -name msg.script | wc -l)" = 1200
+    tl_check "member uid=U700 is the user u700" \
+        grep -q '^if header :contains "to" "g100" {$' "$tree/u/u700/msg.script"
+    tl_check "u1 is in no group" tl_not grep -q '"g1"' "$tree/u/u1/msg.script"
+    # The same over ldaps://, every search paged.
+    rm -rf "$tree"
+    make_tree "$tree"
+    printf 'LDAPURI:%s\nLDAPCACERT:%s\nLDAPPAGING:always\nADMINDN:%s\nLDAPSUFFIX:%s\n' "$QD_LDAPS_URI" \
+        "$certs/ca.pem" "$QD_ADMIN" "$QD_SUFFIX" >"$TL_DIR/ldaps.conf"
+    QUORELLE_MSG_CONF="$TL_DIR/ldaps.conf" rulesmith
+    tl_expect "deployed directory over ldaps" 0 "" ""
+    tl_check "ldaps: a script for every user" test "$(find "$tree" -name msg.script | wc -l)" = 1200
+    tl_check "ldaps: member uid=U700 is the user u700" \
+        grep -q '^if header :contains "to" "g100" {$' "$tree/u/u700/msg.script"
+}
+
 tl_case "usage and user" usage_and_user
 tl_case "server down" server_down
 tl_case "custom.script a FIFO" planted_fifo
 tl_case "user directory a link" planted_directory_link
 tl_case "temporary script planted" planted_temp_file
+tl_case "deployed directory" deployed_directory
 tl_done

@@ -111,7 +111,43 @@ no_domains() {
 
 tl_case "domains in order" domains_in_order
 tl_case "empty and big domains" empty_and_big_domains
+# A domain whose name needs escaping in a DN (ou=x\,y) and whose description holds a line
+# break: listed with the others, its containers found, the break escaped so that it cannot
+# forge a line.
+contains() { [[ $1 == *"$2"* ]]; }
+
+hostile_domain() {
+    local ldif="$TL_DIR/hostile.ldif"
+    cat >"$ldif" <<LDIF
+dn: ou=x\\,y,$QD_SUFFIX
+objectClass: organizationalUnit
+ou: x,y
+description:: $(printf 'first line\nnusers:999' | base64 -w0)
+
+dn: ou=MSG Users,ou=x\\,y,$QD_SUFFIX
+objectClass: organizationalUnit
+ou: MSG Users
+
+dn: uid=xavier,ou=MSG Users,ou=x\\,y,$QD_SUFFIX
+objectClass: inetOrgPerson
+objectClass: msgUser
+uid: xavier
+cn: x
+sn: x
+ou: x,y
+LDIF
+    qd_use "$TL_DIR" "$demo" "$ldif"
+    local block=$'domain:x,y\ndescription:first line\\\nnusers:999\nnusers:1\nnaliases:0\n\n'
+    tl_run "$tool"
+    tl_check "every domain listed (status $TL_RC)" test "$TL_RC" = 0
+    tl_check "the escaped domain counted, its line break escaped" contains "$TL_OUT" "$block"
+    tl_check "four domains" test "$(grep -c '^domain:' <<<"$TL_OUT")" = 4
+    tl_run "$tool" --domain=x,y
+    tl_expect "--domain=x,y" 0 "$block" ""
+}
+
 tl_case "all domains" all_domains
+tl_case "hostile domain" hostile_domain
 tl_case "missing domain" missing_domain
 tl_case "usage" usage
 tl_case "no domains" no_domains
