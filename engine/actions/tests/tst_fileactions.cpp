@@ -1,3 +1,4 @@
+#include "sv_actionrun.h"
 #include "sv_engine.h"
 #include "sv_fileeditaction.h"
 #include "sv_fileinstallaction.h"
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <csignal>
@@ -15,26 +15,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using vantortest::actionError;
+using vantortest::inStart;
+using vantortest::runAction;
 using vantortest::TempDir;
 
 namespace {
-
-// Starts a synchronous action; the errors it signalled.
-QStringList run(SV_Action& action) {
-    QSignalSpy errors(&action, &SV_Action::sig_error);
-    QSignalSpy done(&action, &SV_Action::sig_actionDone);
-    action.slot_start();
-    if (done.count() != 1)
-        return {QStringLiteral("action did not finish exactly once")};
-    QStringList texts;
-    for (const QList<QVariant>& args : errors)
-        texts << args.at(0).toString();
-    return texts;
-}
-
-QString error(const QString& id, const QString& text) {
-    return QStringLiteral("Action: ") + id + QStringLiteral(", error msg: ") + text;
-}
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
@@ -120,7 +106,7 @@ class TestFileActions : public QObject {
         edit(action, path, what, newString);
         for (const auto& o : options)
             action.setOption(o.first, o.second);
-        const QStringList e = run(action);
+        const QStringList e = runAction(action, inStart).errors;
         if (errors)
             *errors = e;
         else if (!e.isEmpty())
@@ -172,8 +158,8 @@ private slots:
                         {{QStringLiteral("replace_regexp"), QStringLiteral("a(")}}, &errors),
                  QByteArray("a(\n"));
         QCOMPARE(errors,
-                 QStringList{error(QStringLiteral("edit"),
-                                   QStringLiteral("The Regular Expression: a( is invalid"))});
+                 QStringList{actionError(QStringLiteral("edit"),
+                                         QStringLiteral("The Regular Expression: a( is invalid"))});
     }
 
     void addNewlinePlacesTheLine() {
@@ -212,7 +198,7 @@ private slots:
             SV_FileEditAction action;
             edit(action, path, what, QStringLiteral("x"));
             action.setOption(QStringLiteral("replace_regexp"), QStringLiteral("nomatch"));
-            QCOMPARE(run(action), QStringList());
+            QCOMPARE(runAction(action, inStart).errors, QStringList());
             QCOMPARE(statOf(path).st_ino, inode);
         }
         QCOMPARE(readAll(path), QByteArray("a\nx\n"));
@@ -248,7 +234,7 @@ private slots:
         SV_FileEditAction action;
         edit(action, path, QStringLiteral("replace"), QStringLiteral("secret=2"));
         action.setOption(QStringLiteral("replace_regexp"), QStringLiteral("secret=1"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action, inStart).errors, QStringList());
         QCOMPARE(readAll(path), QByteArray("secret=2\n"));
         const struct stat after = statOf(path);
         QVERIFY(after.st_ino != before.st_ino); // replaced, not rewritten in place
@@ -261,7 +247,7 @@ private slots:
         QVERIFY(QFile::link(path, link));
         SV_FileEditAction viaLink;
         edit(viaLink, link, QStringLiteral("add_newline"), QStringLiteral("more=1"));
-        QCOMPARE(run(viaLink), QStringList());
+        QCOMPARE(runAction(viaLink, inStart).errors, QStringList());
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(readAll(path), QByteArray("secret=2\nmore=1\n"));
         QCOMPARE(statOf(path).st_mode & 07777, mode_t(0640));
@@ -277,9 +263,10 @@ private slots:
                 QSKIP("chattr +i is not supported here");
             SV_FileEditAction action;
             edit(action, path, QStringLiteral("add_newline"), QStringLiteral("b=2"));
-            QCOMPARE(run(action),
-                     QStringList{error(QStringLiteral("edit"),
-                                       QStringLiteral("Could not write to file %1").arg(path))});
+            QCOMPARE(
+                runAction(action, inStart).errors,
+                QStringList{actionError(QStringLiteral("edit"),
+                                        QStringLiteral("Could not write to file %1").arg(path))});
         }
         QCOMPARE(readAll(path), QByteArray("a=1\n"));
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("conf")});
@@ -289,7 +276,7 @@ private slots:
             QVERIFY(frozen.ok());
             SV_FileEditAction action;
             edit(action, path, QStringLiteral("add_newline"), QStringLiteral("b=2"));
-            QCOMPARE(run(action).size(), 1);
+            QCOMPARE(runAction(action, inStart).errors.size(), 1);
         }
         QCOMPARE(readAll(path), QByteArray("a=1\n"));
         {
@@ -297,7 +284,7 @@ private slots:
             FileSizeLimit limit(4096);
             SV_FileEditAction action;
             edit(action, path, QStringLiteral("add_newline"), QString(8192, QLatin1Char('z')));
-            QCOMPARE(run(action).size(), 1);
+            QCOMPARE(runAction(action, inStart).errors.size(), 1);
         }
         QCOMPARE(readAll(path), QByteArray("a=1\n"));
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("conf")});
@@ -308,16 +295,17 @@ private slots:
         SV_FileEditAction action;
         edit(action, dir.file(QStringLiteral("none")), QStringLiteral("add_newline"),
              QStringLiteral("x"));
-        QCOMPARE(run(action), QStringList{error(QStringLiteral("edit"),
-                                                QStringLiteral("Input File %1 does not exist")
-                                                    .arg(dir.file(QStringLiteral("none"))))});
+        QCOMPARE(runAction(action, inStart).errors,
+                 QStringList{actionError(QStringLiteral("edit"),
+                                         QStringLiteral("Input File %1 does not exist")
+                                             .arg(dir.file(QStringLiteral("none"))))});
         QVERIFY(!QFile::exists(dir.file(QStringLiteral("none"))));
         const QString sub = dir.mkdir(QStringLiteral("sub"));
         edit(action, sub, QStringLiteral("add_newline"), QStringLiteral("x"));
-        QCOMPARE(run(action),
-                 QStringList{
-                     error(QStringLiteral("edit"),
-                           QStringLiteral("Could not open input file: %1 for reading").arg(sub))});
+        QCOMPARE(runAction(action, inStart).errors,
+                 QStringList{actionError(
+                     QStringLiteral("edit"),
+                     QStringLiteral("Could not open input file: %1 for reading").arg(sub))});
     }
 
     void installCopiesByteForByte() {
@@ -329,7 +317,7 @@ private slots:
         action.setID(QStringLiteral("inst"));
         action.setOption(QStringLiteral("file"), QStringLiteral("etc/$$conf$$"));
         action.setOption(QStringLiteral("install-location"), destination);
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action, inStart).errors, QStringList());
         QCOMPARE(readAll(destination), content);
         QCOMPARE(statOf(destination).st_mode & 07777, mode_t(0644));
         QVERIFY(vantortest::messages().contains(
@@ -343,7 +331,7 @@ private slots:
         if (::geteuid() == 0)
             QCOMPARE(::chown(QFile::encodeName(destination).constData(), 4321, 4322), 0);
         const struct stat before = statOf(destination);
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action, inStart).errors, QStringList());
         QCOMPARE(readAll(destination), content);
         const struct stat after = statOf(destination);
         QCOMPARE(after.st_mode & 07777, mode_t(0600));
@@ -361,7 +349,7 @@ private slots:
         action.setOption(QStringLiteral("file"), QStringLiteral("tmpl"));
         action.setOption(QStringLiteral("install-location"), destination);
         action.setOption(QStringLiteral("template"), QStringLiteral("true"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action, inStart).errors, QStringList());
         QCOMPARE(readAll(destination), QByteArray("myhostname = mail.example.org\nlast line\n"));
         QCOMPARE(entries(target.path()), QStringList{QStringLiteral("out")});
 
@@ -370,10 +358,11 @@ private slots:
         Immutable frozen(target.path());
         if (!frozen.ok())
             QSKIP("chattr +i is not supported here");
-        QCOMPARE(run(action), QStringList{error(QStringLiteral("inst"),
-                                                QStringLiteral("Could not install template file: "
-                                                               "%1 to: %2")
-                                                    .arg(source, destination))});
+        QCOMPARE(runAction(action, inStart).errors,
+                 QStringList{actionError(QStringLiteral("inst"),
+                                         QStringLiteral("Could not install template file: "
+                                                        "%1 to: %2")
+                                             .arg(source, destination))});
         QCOMPARE(readAll(destination), QByteArray("previous"));
     }
 
@@ -389,10 +378,11 @@ private slots:
         const QString missing = m_resources.file(QStringLiteral("missing"));
         for (const QString& mode : {QStringLiteral("false"), QStringLiteral("true")}) {
             action.setOption(QStringLiteral("template"), mode);
-            QCOMPARE(run(action), QStringList{error(QStringLiteral("inst"),
-                                                    QStringLiteral("Could not read from input "
-                                                                   "file: %1")
-                                                        .arg(missing))});
+            QCOMPARE(runAction(action, inStart).errors,
+                     QStringList{actionError(QStringLiteral("inst"),
+                                             QStringLiteral("Could not read from input "
+                                                            "file: %1")
+                                                 .arg(missing))});
             QCOMPARE(readAll(destination), QByteArray("previous"));
         }
 
@@ -402,10 +392,11 @@ private slots:
         action.setOption(QStringLiteral("file"), QStringLiteral("big"));
         {
             FileSizeLimit limit(50000);
-            QCOMPARE(run(action), QStringList{error(QStringLiteral("inst"),
-                                                    QStringLiteral("Could not write to output "
-                                                                   "file: %1")
-                                                        .arg(destination))});
+            QCOMPARE(runAction(action, inStart).errors,
+                     QStringList{actionError(QStringLiteral("inst"),
+                                             QStringLiteral("Could not write to output "
+                                                            "file: %1")
+                                                 .arg(destination))});
         }
         QCOMPARE(readAll(destination), QByteArray("previous"));
         QCOMPARE(entries(target.path()), QStringList{QStringLiteral("out")});
@@ -415,14 +406,15 @@ private slots:
             Immutable frozen(destination);
             if (!frozen.ok())
                 QSKIP("chattr +i is not supported here");
-            QCOMPARE(run(action).size(), 1);
+            QCOMPARE(runAction(action, inStart).errors.size(), 1);
         }
         QCOMPARE(readAll(destination), QByteArray("previous"));
         QCOMPARE(entries(target.path()), QStringList{QStringLiteral("out")});
 
         action.setOption(QStringLiteral("action"), QStringLiteral("copy"));
-        QCOMPARE(run(action), QStringList{error(QStringLiteral("inst"),
-                                                QStringLiteral("Invalid action string: copy"))});
+        QCOMPARE(runAction(action, inStart).errors,
+                 QStringList{actionError(QStringLiteral("inst"),
+                                         QStringLiteral("Invalid action string: copy"))});
     }
 
     void removeDeletesOrReportsTheSystemsText() {
@@ -432,12 +424,13 @@ private slots:
         action.setID(QStringLiteral("rm"));
         action.setOption(QStringLiteral("action"), QStringLiteral("remove"));
         action.setOption(QStringLiteral("file"), path);
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action, inStart).errors, QStringList());
         QVERIFY(!QFile::exists(path));
-        QCOMPARE(run(action), QStringList{error(QStringLiteral("rm"),
-                                                QStringLiteral("unlink failed for file: %1, error "
-                                                               "string = No such file or directory")
-                                                    .arg(path))});
+        QCOMPARE(runAction(action, inStart).errors,
+                 QStringList{actionError(QStringLiteral("rm"),
+                                         QStringLiteral("unlink failed for file: %1, error "
+                                                        "string = No such file or directory")
+                                             .arg(path))});
         QVERIFY(!action.successful());
     }
 };
