@@ -178,16 +178,90 @@ private slots:
         // An empty file becomes the new line.
         QCOMPARE(edited("", QStringLiteral("add_newline"), QStringLiteral("x"), afterB),
                  QByteArray("x\n"));
-        // unique_regexp: a match means present; an invalid pattern means absent.
+        // unique_regexp: a match means present, no match absent.
         QCOMPARE(edited("a\nX=1\n", QStringLiteral("add_newline"), QStringLiteral("X=2"),
                         {{QStringLiteral("unique_regexp"), QStringLiteral("\\nX=")}}),
                  QByteArray("a\nX=1\n"));
-        QCOMPARE(edited("a\n", QStringLiteral("add_newline"), QStringLiteral("y"),
-                        {{QStringLiteral("unique_regexp"), QStringLiteral("(")}}),
-                 QByteArray("a\ny\n"));
+        QCOMPARE(edited("a\n", QStringLiteral("add_newline"), QStringLiteral("X=2"),
+                        {{QStringLiteral("unique_regexp"), QStringLiteral("\\nX=")}}),
+                 QByteArray("a\nX=2\n"));
         // Any other action changes nothing.
         QCOMPARE(edited("a\n", QStringLiteral("append"), QStringLiteral("y"), {}),
                  QByteArray("a\n"));
+    }
+
+    // Patterns see the file as one text: "." matches a line end, "^" and "$" are the start
+    // and the very end of the text, and \w, \d and \b know every Unicode letter and digit.
+    void patternsSeeTheWholeFileAsOneText() {
+        const auto replaced = [this](const QByteArray& content, const char* pattern) {
+            return edited(content, QStringLiteral("replace"), QStringLiteral("X"),
+                          {{QStringLiteral("replace_regexp"), QString::fromUtf8(pattern)}});
+        };
+        // "." matches the line end between b and c; a bracket expression can keep to a line.
+        QCOMPARE(replaced("a\nb\nc\n", "b.c"), QByteArray("a\nX\n"));
+        QCOMPARE(replaced("a=1\nb=2\n", "a=.*"), QByteArray("X"));
+        QCOMPARE(replaced("a=1\nb=2\n", "a=[^\n]*"), QByteArray("X\nb=2\n"));
+        // "$" is the very end of the text, not a place before its last line end.
+        QCOMPARE(replaced("a\nb\n", "b$"), QByteArray("a\nb\n"));
+        QVERIFY(vantortest::messages().contains(
+            QStringLiteral("Log message from: edit: The Regular Expression: b$ matched nothing")));
+        QCOMPARE(replaced("a\nb", "b$"), QByteArray("a\nX"));
+        QCOMPARE(replaced("a\nb\n", "b\n$"), QByteArray("a\nX"));
+        QCOMPARE(replaced("a\nb\n", "(b|$)"), QByteArray("a\nX\nX"));
+        // A dollar sign that is escaped or in a bracket expression is the character itself.
+        QCOMPARE(replaced("p=$1\n", "\\$1"), QByteArray("p=X\n"));
+        QCOMPARE(replaced("p=$1\n", "[$]1"), QByteArray("p=X\n"));
+        QCOMPARE(replaced("p=$1\n", "[]$]1"), QByteArray("p=X\n"));
+        QCOMPARE(replaced("p=$1:\n", "[[:digit:]$]+:"), QByteArray("p=X\n"));
+        // "^" is only the start of the text.
+        QCOMPARE(replaced("a\na\n", "^a"), QByteArray("X\na\n"));
+        // Unicode letters and digits.
+        QCOMPARE(replaced("caf\xc3\xa9 au lait\n", "caf\\w"), QByteArray("X au lait\n"));
+        QCOMPARE(replaced("\xd0\xbf\xd0\xbe\xd1\x80\xd1\x82\n", "^\\w+\\b"), QByteArray("X\n"));
+        QCOMPARE(replaced("port=\xd9\xa3\xd9\xa8\xd9\xa9\n", "\\d+"), QByteArray("port=X\n"));
+        // Case counts.
+        QCOMPARE(replaced("Host\n", "host"), QByteArray("Host\n"));
+
+        // add_newline reads its patterns the same way.
+        QCOMPARE(edited("a\nb\nc\n", QStringLiteral("add_newline"), QStringLiteral("x"),
+                        {{QStringLiteral("append_regexp"), QStringLiteral("a.b")}}),
+                 QByteArray("a\nb\nx\nc\n"));
+        QCOMPARE(edited("a\nX=1", QStringLiteral("add_newline"), QStringLiteral("X=2"),
+                        {{QStringLiteral("unique_regexp"), QStringLiteral("X=\\d$")}}),
+                 QByteArray("a\nX=1"));
+        QCOMPARE(edited("a\nX=1\n", QStringLiteral("add_newline"), QStringLiteral("X=2"),
+                        {{QStringLiteral("unique_regexp"), QStringLiteral("X=\\d$")}}),
+                 QByteArray("a\nX=1\nX=2\n"));
+    }
+
+    // A pattern that cannot be used is an error of the action, and the file stays as it was.
+    void invalidPatternsAreErrors() {
+        const struct {
+            const char* action;
+            const char* option;
+            const char* pattern;
+        } cases[] = {
+            {"replace", "replace_regexp", "a("},   {"replace", "replace_regexp", "[b"},
+            {"replace", "replace_regexp", ""}, // would match between every two characters
+            {"add_newline", "unique_regexp", "("}, {"add_newline", "append_regexp", "b)"},
+        };
+        for (const auto& c : cases) {
+            QStringList errors;
+            QCOMPARE(edited("a\nb\n", QString::fromLatin1(c.action), QStringLiteral("x"),
+                            {{QString::fromLatin1(c.option), QString::fromLatin1(c.pattern)},
+                             {QStringLiteral("fallback"), QStringLiteral("append")}},
+                            &errors),
+                     QByteArray("a\nb\n"));
+            QCOMPARE(errors,
+                     QStringList{actionError(QStringLiteral("edit"),
+                                             QStringLiteral("The Regular Expression: %1 is invalid")
+                                                 .arg(QString::fromLatin1(c.pattern)))});
+        }
+        // Not given at all: the same.
+        QStringList errors;
+        QCOMPARE(edited("a\n", QStringLiteral("replace"), QStringLiteral("x"), {}, &errors),
+                 QByteArray("a\n"));
+        QCOMPARE(errors.size(), 1);
     }
 
     void unchangedFilesAreNotRewritten() {
