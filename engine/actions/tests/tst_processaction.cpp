@@ -229,6 +229,32 @@ private slots:
         QVERIFY(!QFile::exists(action.commandLine().at(3)));
     }
 
+    // An unknown reference in a template argument ends the program while the copy is being
+    // filled; the copies made for this start go with it.
+    void fatalTemplateLeavesNoCopies() {
+        TempDir dir;
+        const QString good = dir.write(QStringLiteral("good.in"), "plain\n");
+        const QString bad = dir.write(QStringLiteral("bad.in"), "a\nb=$$nosuch$$\n");
+        const vantortest::ProcessResult result =
+            vantortest::runInOwnProcess(QStringLiteral("fatal-template"), {good, bad});
+        QVERIFY(result.started);
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.contains(
+                     "SV_VariableRegExp::fixString, Found an invalid variable ID: nosuch\n"),
+                 result.err.constData());
+        QStringList copies;
+        const QByteArray marker = "ProcessAction, template copy: ";
+        for (const QByteArray& line : result.err.split('\n')) {
+            if (line.startsWith(marker))
+                copies << QString::fromLocal8Bit(line.mid(marker.size()));
+        }
+        QCOMPARE(copies.size(), 2);
+        for (const QString& copy : copies) {
+            QVERIFY2(copy.startsWith(QStringLiteral("/tmp/vantortemplate")), qPrintable(copy));
+            QVERIFY2(!QFile::exists(copy), qPrintable(copy));
+        }
+    }
+
     void timedProgressStopsAfterTheLastStep() {
         TempDir dir;
         const QString release = dir.file(QStringLiteral("release"));
@@ -342,6 +368,15 @@ private slots:
 };
 
 static void ownProcessCases(const QString& name) {
+    if (name == QLatin1String("fatal-template")) {
+        const QStringList templates = vantortest::ownProcessArguments();
+        SV_ProcessAction action;
+        action.setOption(QStringLiteral("process"), QStringLiteral("true"));
+        action.setOption(QStringLiteral("arg1"), templates.value(0));
+        action.setOption(QStringLiteral("arg2"), templates.value(1));
+        action.setOption(QStringLiteral("template-file"), QStringLiteral("arg1,arg2"));
+        action.slot_start();
+    }
     if (name == QLatin1String("invalid-time")) {
         SV_ProcessAction action;
         action.setOption(QStringLiteral("time"), QStringLiteral("soon"));
