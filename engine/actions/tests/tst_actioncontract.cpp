@@ -71,7 +71,7 @@ const char* text(Cancel cancel) {
 
 // Enough for an action whose run has ended to deliver a second, stray completion (a timer
 // or a child's exit left behind).
-constexpr int settleMs = 50;
+constexpr int settleMs = 20;
 
 // An action that breaks the contract: it finishes twice per start.
 class FinishesTwice : public SV_Action {
@@ -207,14 +207,14 @@ class TestActionContract : public QObject {
         m_rows[QStringLiteral("pause")] = {
             [=](SV_Action& a, Kind kind) {
                 return set(a, {{"time", pick(kind, QStringLiteral("30"), QStringLiteral("soon"),
-                                             QStringLiteral("300"))},
+                                             QStringLiteral("150"))},
                                {"progress-interval", QStringLiteral("10")}});
             },
             false,
             Errors::None,
             true,
             Cancel::Stops,
-            300};
+            150};
         m_rows[QStringLiteral("server-connect")] = {
             [=](SV_Action& a, Kind kind) {
                 return set(a, {{"name", QStringLiteral("127.0.0.1")},
@@ -412,7 +412,7 @@ private slots:
             QVERIFY(action->done());
             break;
         case Cancel::Stops:
-            QTest::qWait(row.longRunMs + 100);
+            QTest::qWait(row.longRunMs + 50);
             QCOMPARE(done.count(), 0);
             QCOMPARE(errors.count(), 0);
             QVERIFY(!action->done());
