@@ -25,6 +25,15 @@ QString endOnlyDollars(const QString& pattern) {
     bool inClass = false;
     for (qsizetype i = 0; i < pattern.size(); ++i) {
         const QChar c = pattern.at(i);
+        // Quoted text ("\Q...\E") is taken as written.
+        if (c == QLatin1Char('\\') && i + 1 < pattern.size() &&
+            pattern.at(i + 1) == QLatin1Char('Q')) {
+            const qsizetype end = pattern.indexOf(QLatin1String("\\E"), i + 2);
+            const qsizetype stop = end < 0 ? pattern.size() : end + 2;
+            result += pattern.mid(i, stop - i);
+            i = stop - 1;
+            continue;
+        }
         if (c == QLatin1Char('\\') && i + 1 < pattern.size()) {
             result += c;
             result += pattern.at(++i);

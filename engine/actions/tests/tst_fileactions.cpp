@@ -213,6 +213,7 @@ private slots:
         QCOMPARE(replaced("p=$1\n", "[$]1"), QByteArray("p=X\n"));
         QCOMPARE(replaced("p=$1\n", "[]$]1"), QByteArray("p=X\n"));
         QCOMPARE(replaced("p=$1:\n", "[[:digit:]$]+:"), QByteArray("p=X\n"));
+        QCOMPARE(replaced("p=$1\n", "\\Q=$\\E1"), QByteArray("pX\n"));
         // "^" is only the start of the text.
         QCOMPARE(replaced("a\na\n", "^a"), QByteArray("X\na\n"));
         // Unicode letters and digits.
