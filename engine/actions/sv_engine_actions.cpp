@@ -1,53 +1,14 @@
 // The engine's action factory and the readers of the actions, pre-install and
 // post-install sections.
 #include "sv_actionprocessor.h"
-#include "sv_checkjavaaction.h"
-#include "sv_checkprocessaction.h"
+#include "sv_actiontypes.h"
 #include "sv_engine.h"
-#include "sv_fileeditaction.h"
-#include "sv_fileinstallaction.h"
-#include "sv_genrandompasswordaction.h"
-#include "sv_hostnameaction.h"
-#include "sv_loadenvironmentvaraction.h"
-#include "sv_pauseaction.h"
-#include "sv_processaction.h"
-#include "sv_readfileaction.h"
-#include "sv_rpmaction.h"
-#include "sv_serverconnectaction.h"
-#include "sv_varinitializer.h"
-#include "sv_varmodifier.h"
 #include "sv_vendoraction.h"
 
 
 SV_Action* SV_Engine::createAction(const QString& type) {
-    if (type == QLatin1String("gethostname"))
-        return new SV_HostnameAction(this);
-    if (type == QLatin1String("process"))
-        return new SV_ProcessAction(this);
-    if (type == QLatin1String("file-edit"))
-        return new SV_FileEditAction(this);
-    if (type == QLatin1String("file-install"))
-        return new SV_FileInstallAction(this);
-    if (type == QLatin1String("rpm"))
-        return new SV_RPMAction(this);
-    if (type == QLatin1String("check-java"))
-        return new SV_CheckJavaAction(this);
-    if (type == QLatin1String("check-process"))
-        return new SV_CheckProcessAction(this);
-    if (type == QLatin1String("pause"))
-        return new SV_PauseAction(this);
-    if (type == QLatin1String("server-connect"))
-        return new SV_ServerConnectAction(this);
-    if (type == QLatin1String("read-file"))
-        return new SV_ReadFileAction(this);
-    if (type == QLatin1String("var-modifier"))
-        return new SV_VarModifier(this);
-    if (type == QLatin1String("var-initializer"))
-        return new SV_VarInitializer(this);
-    if (type == QLatin1String("generate-password"))
-        return new SV_GenRandomPasswordAction(this);
-    if (type == QLatin1String("load-environment-variable"))
-        return new SV_LoadEnvironmentVarAction(this);
+    if (SV_Action* action = SV_ActionTypes::create(type, this))
+        return action;
 
     SV_Action* action = createVendorAction(type, this);
     if (!action)

@@ -11,6 +11,81 @@
 
 namespace {
 
+// The text of the error for a pattern that cannot be used.
+QString invalidPattern(const QString& text) {
+    return QStringLiteral("The Regular Expression: %1 is invalid").arg(text);
+}
+
+// Rewrites an install file's pattern into the engine's expression syntax, keeping its
+// meaning: "$" (outside a bracket expression, not escaped) stands for the very end of the
+// text, never for a position before a final line end.
+QString endOnlyDollars(const QString& pattern) {
+    QString result;
+    result.reserve(pattern.size() + 8);
+    bool inClass = false;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern.at(i);
+        // Quoted text ("\Q...\E") is taken as written.
+        if (c == QLatin1Char('\\') && i + 1 < pattern.size() &&
+            pattern.at(i + 1) == QLatin1Char('Q')) {
+            const qsizetype end = pattern.indexOf(QLatin1String("\\E"), i + 2);
+            const qsizetype stop = end < 0 ? pattern.size() : end + 2;
+            result += pattern.mid(i, stop - i);
+            i = stop - 1;
+            continue;
+        }
+        if (c == QLatin1Char('\\') && i + 1 < pattern.size()) {
+            result += c;
+            result += pattern.at(++i);
+            continue;
+        }
+        if (inClass) {
+            // A POSIX class name ("[:alpha:]") inside a bracket expression.
+            if (c == QLatin1Char('[') && i + 1 < pattern.size() &&
+                pattern.at(i + 1) == QLatin1Char(':')) {
+                const qsizetype end = pattern.indexOf(QLatin1String(":]"), i + 2);
+                if (end > 0) {
+                    result += pattern.mid(i, end + 2 - i);
+                    i = end + 1;
+                    continue;
+                }
+            }
+            if (c == QLatin1Char(']'))
+                inClass = false;
+            result += c;
+            continue;
+        }
+        if (c == QLatin1Char('[')) {
+            inClass = true;
+            result += c;
+            // A "]" right after "[" or "[^" is a member, not the end.
+            if (i + 1 < pattern.size() && pattern.at(i + 1) == QLatin1Char('^'))
+                result += pattern.at(++i);
+            if (i + 1 < pattern.size() && pattern.at(i + 1) == QLatin1Char(']'))
+                result += pattern.at(++i);
+            continue;
+        }
+        if (c == QLatin1Char('$'))
+            result += QLatin1String("\\z");
+        else
+            result += c;
+    }
+    return result;
+}
+
+// A pattern of the install file as the file-edit action means it: matched against the
+// whole content as one text, where a line end is an ordinary character ("." matches it,
+// "^" is the start and "$" the very end of the text), "\w", "\d", "\s" and "\b" know every
+// Unicode letter, digit and space, and letters are told apart by case. An empty pattern
+// is invalid: it would match between every two characters.
+QRegularExpression filePattern(const QString& text) {
+    if (text.isEmpty())
+        return QRegularExpression(QStringLiteral("("));
+    return QRegularExpression(endOnlyDollars(text),
+                              QRegularExpression::DotMatchesEverythingOption |
+                                  QRegularExpression::UseUnicodePropertiesOption);
+}
+
 // The line end the content uses: CRLF when it holds one, a newline otherwise.
 QString lineEnd(const QString& content) {
     return content.contains(QLatin1String("\r\n")) ? QStringLiteral("\r\n") : QStringLiteral("\n");
@@ -71,9 +146,9 @@ void SV_FileEditAction::slot_start() {
 
 bool SV_FileEditAction::replace(QString& content, const QString& newString) {
     const QString patternText = option(QStringLiteral("replace_regexp"));
-    const QRegularExpression pattern(patternText);
+    const QRegularExpression pattern = filePattern(patternText);
     if (!pattern.isValid()) {
-        err(ID(), QStringLiteral("The Regular Expression: %1 is invalid").arg(patternText));
+        err(ID(), invalidPattern(patternText));
         return false;
     }
     bool changed = false;
@@ -90,22 +165,38 @@ bool SV_FileEditAction::replace(QString& content, const QString& newString) {
         // on by one character, or it would match at the same place for ever.
         from = p + newString.size() + (n == 0 ? 1 : 0);
     }
-    if (!changed && option(QStringLiteral("fallback")) == QLatin1String("append")) {
-        content += lineEnd(content) + newString;
-        changed = true;
+    if (!changed) {
+        if (option(QStringLiteral("fallback")) == QLatin1String("append")) {
+            content += lineEnd(content) + newString;
+            changed = true;
+        } else {
+            log(ID(),
+                QStringLiteral("The Regular Expression: %1 matched nothing").arg(patternText));
+        }
     }
     return changed;
 }
 
 bool SV_FileEditAction::addNewline(QString& content, const QString& newString) {
+    // Both patterns are checked first: a pattern that cannot be used leaves the file alone.
     const QString uniqueText = option(QStringLiteral("unique_regexp"));
-    bool needed;
-    if (!uniqueText.isEmpty()) {
-        const QRegularExpression unique(uniqueText);
-        needed = !(unique.isValid() && unique.match(content).hasMatch());
-    } else {
-        needed = !content.contains(newString);
+    const QString appendText = option(QStringLiteral("append_regexp"));
+    const QRegularExpression unique = filePattern(uniqueText);
+    const QRegularExpression append = filePattern(appendText);
+    bool valid = true;
+    if (!uniqueText.isEmpty() && !unique.isValid()) {
+        err(ID(), invalidPattern(uniqueText));
+        valid = false;
     }
+    if (!appendText.isEmpty() && !append.isValid()) {
+        err(ID(), invalidPattern(appendText));
+        valid = false;
+    }
+    if (!valid)
+        return false;
+
+    const bool needed =
+        uniqueText.isEmpty() ? !content.contains(newString) : !unique.match(content).hasMatch();
     if (!needed)
         return false;
 
@@ -117,8 +208,7 @@ bool SV_FileEditAction::addNewline(QString& content, const QString& newString) {
     }
 
     qsizetype position = -1;
-    const QRegularExpression append(option(QStringLiteral("append_regexp")));
-    if (append.isValid() && !append.pattern().isEmpty()) {
+    if (!appendText.isEmpty()) {
         const QRegularExpressionMatch match = append.match(content);
         if (match.hasMatch()) {
             position = content.indexOf(QLatin1Char('\n'), match.capturedEnd());

@@ -1,5 +1,7 @@
 #include "sv_filereplacer.h"
 
+#include "sv_exitcleanup.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -48,6 +50,7 @@ bool SV_FileReplacer::create() {
     if (m_fd < 0)
         return fail(QStringLiteral("cannot create a temporary file beside ") + m_target);
     m_tempPath = QFile::decodeName(name);
+    SV_ExitCleanup::add(m_tempPath);
     return true;
 }
 
@@ -99,6 +102,7 @@ bool SV_FileReplacer::commit() {
     if (::rename(QFile::encodeName(m_tempPath).constData(), target.constData()) != 0)
         return fail(QStringLiteral("cannot rename ") + m_tempPath + QStringLiteral(" to ") +
                     m_target);
+    SV_ExitCleanup::remove(m_tempPath);
     m_tempPath.clear();
     return true;
 }
@@ -111,6 +115,7 @@ void SV_FileReplacer::discard() {
     }
     if (!m_tempPath.isEmpty()) {
         ::unlink(QFile::encodeName(m_tempPath).constData());
+        SV_ExitCleanup::remove(m_tempPath);
         m_tempPath.clear();
     }
     errno = saved;

@@ -8,7 +8,9 @@
 // directory, which is flushed, given the target's mode, owner and group (a new file gets
 // the default mode for new files) and renamed over the target. Until commit() succeeds the
 // target stays as it was; an uncommitted temporary file is removed. A symbolic link as
-// target is followed: the file it points at is replaced, the link stays.
+// target is followed: the file it points at is replaced, the link stays. A temporary file
+// that still exists when the process ends (a fatal fault while it is being filled) is
+// removed then (SV_ExitCleanup).
 class SV_FileReplacer {
 public:
     explicit SV_FileReplacer(const QString& target);

@@ -1,6 +1,7 @@
 #include "sv_processaction.h"
 
 #include "sv_childprocess.h"
+#include "sv_exitcleanup.h"
 #include "sv_progresssteps.h"
 #include "sv_variableregexp.h"
 
@@ -10,6 +11,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
+#include <unistd.h>
 
 SV_ProcessAction::SV_ProcessAction(QObject* parent)
     : SV_Action(parent), m_child(new SV_ChildProcess(this)),
@@ -71,19 +74,31 @@ bool SV_ProcessAction::fixCommandLine() {
         if (m_templateArgs.contains(name)) {
             dbg(QStringLiteral("ProcessAction, replace arg: %1 with filled out template")
                     .arg(value));
-            QString tempPath;
-            if (!SV_VariableRegExp::fixTemplateFile(value, tempPath)) {
-                // A temporary file may exist even when filling failed.
-                if (!tempPath.isEmpty())
-                    m_tempFiles.append(tempPath);
+            // The copy is created here rather than by the template filling, so that it is
+            // listed for removal before anything is written into it: an unknown reference
+            // in the template ends the program in the middle of the filling.
+            QString tempPath = createTemplateCopy();
+            if (tempPath.isEmpty() || !SV_VariableRegExp::fixTemplateFile(value, tempPath)) {
                 dbg(QStringLiteral("could not fix the template file..."));
                 return false;
             }
-            m_tempFiles.append(tempPath);
             value = tempPath;
         }
         m_commandLine.append(value);
     }
+}
+
+QString SV_ProcessAction::createTemplateCopy() {
+    QByteArray name("/tmp/vantortemplateXXXXXX");
+    const int fd = ::mkstemp(name.data()); // owner-only permissions
+    if (fd < 0)
+        return QString();
+    ::close(fd);
+    const QString path = QFile::decodeName(name);
+    SV_ExitCleanup::add(path);
+    m_tempFiles.append(path);
+    dbg(QStringLiteral("ProcessAction, template copy: ") + path);
+    return path;
 }
 
 void SV_ProcessAction::loadArguments() {
@@ -132,6 +147,9 @@ void SV_ProcessAction::slot_start() {
         if (option(QStringLiteral("detach")) == QLatin1String("true")) {
             // A detached child is never waited for: the action finishes once it runs.
             // Its template copies stay until it exits.
+            // The copies are the detached child's now; they go when it exits.
+            for (const QString& file : std::as_const(m_tempFiles))
+                SV_ExitCleanup::remove(file);
             m_child->detach(m_tempFiles);
             m_tempFiles.clear();
             stopProgress();
@@ -227,8 +245,10 @@ void SV_ProcessAction::stopProgress() {
 }
 
 void SV_ProcessAction::removeTempFiles() {
-    for (const QString& file : std::as_const(m_tempFiles))
+    for (const QString& file : std::as_const(m_tempFiles)) {
         QFile::remove(file);
+        SV_ExitCleanup::remove(file);
+    }
     m_tempFiles.clear();
 }
 

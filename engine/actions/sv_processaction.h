@@ -63,6 +63,9 @@ protected:
     QTimer* m_progressTimer = nullptr;
 
 private:
+    // Creates an empty temporary file for a filled-out template argument, lists it in
+    // m_tempFiles and for removal at a fatal end; its path, or empty when it cannot be made.
+    QString createTemplateCopy();
     void stopProgress();
     void removeTempFiles();
     // Appends decoded output to pending and emits sig_text for each complete line in it.

@@ -1,3 +1,4 @@
+#include "sv_actionrun.h"
 #include "sv_checkjavaaction.h"
 #include "sv_checkprocessaction.h"
 #include "sv_engine.h"
@@ -7,30 +8,13 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QtTest>
 
+using vantortest::actionError;
+using vantortest::runAction;
 using vantortest::TempDir;
 
 namespace {
-
-QStringList run(SV_ProcessAction& action) {
-    QSignalSpy done(&action, &SV_Action::sig_actionDone);
-    QSignalSpy errors(&action, &SV_Action::sig_error);
-    action.slot_start();
-    if (done.isEmpty())
-        done.wait(60000);
-    QStringList texts;
-    if (done.count() != 1)
-        texts << QStringLiteral("action did not finish exactly once");
-    for (const QList<QVariant>& args : errors)
-        texts << args.at(0).toString();
-    return texts;
-}
-
-QString error(const QString& id, const QString& text) {
-    return QStringLiteral("Action: ") + id + QStringLiteral(", error msg: ") + text;
-}
 
 // The -version banners of real runtimes, as they print them.
 QString banner(const QString& version) {
@@ -102,7 +86,7 @@ private slots:
         SV_CheckProcessAction action;
         action.setID(QStringLiteral("chk"));
         action.setOption(QStringLiteral("name"), QStringLiteral("$$daemon$$"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QVERIFY(action.successful());
         QCOMPARE(action.commandLine(), QStringList({"ps", "-C", "vtcheckdaemon", "-o", "pid="}));
         QCOMPARE(action.standardOutput().trimmed().toLongLong(), daemon.processId());
@@ -111,22 +95,24 @@ private slots:
 
         // A prefix of the name is not the name; exactly one error.
         action.setOption(QStringLiteral("name"), QStringLiteral("vtcheck"));
-        QCOMPARE(run(action),
-                 QStringList{error(QStringLiteral("chk"),
-                                   QStringLiteral("Process: vtcheck is not running"))});
+        QCOMPARE(runAction(action).errors,
+                 QStringList{actionError(QStringLiteral("chk"),
+                                         QStringLiteral("Process: vtcheck is not running"))});
         QVERIFY(!action.successful());
 
         daemon.kill();
         daemon.waitForFinished();
         action.setOption(QStringLiteral("name"), QStringLiteral("$$daemon$$"));
-        QCOMPARE(run(action), QStringList{error(QStringLiteral("chk"),
-                                                QStringLiteral("Process: vtcheckdaemon is not "
-                                                               "running"))});
+        QCOMPARE(runAction(action).errors,
+                 QStringList{actionError(QStringLiteral("chk"),
+                                         QStringLiteral("Process: vtcheckdaemon is not "
+                                                        "running"))});
 
         action.setOption(QStringLiteral("name"), QString());
-        QCOMPARE(run(action), QStringList{error(QStringLiteral("chk"),
-                                                QStringLiteral("No process name to check was "
-                                                               "given"))});
+        QCOMPARE(runAction(action).errors,
+                 QStringList{actionError(QStringLiteral("chk"),
+                                         QStringLiteral("No process name to check was "
+                                                        "given"))});
     }
 
     void dottedVersionsCompareByParts() {
@@ -174,15 +160,16 @@ private slots:
         SV_CheckJavaAction action;
         action.setID(QStringLiteral("java"));
         action.setOption(QStringLiteral("version"), required);
-        const QStringList errors = run(action);
+        const QStringList errors = runAction(action).errors;
         QCOMPARE(action.commandLine(), QStringList({java, QStringLiteral("-version")}));
         if (met)
             QCOMPARE(errors, QStringList());
         else
-            QCOMPARE(errors, QStringList{error(QStringLiteral("java"),
-                                               QStringLiteral("JVM Version %1 is not supported,"
-                                                              "Version %2 or greater is required")
-                                                   .arg(found, required))});
+            QCOMPARE(errors,
+                     QStringList{actionError(QStringLiteral("java"),
+                                             QStringLiteral("JVM Version %1 is not supported,"
+                                                            "Version %2 or greater is required")
+                                                 .arg(found, required))});
         QCOMPARE(action.successful(), met);
     }
 
@@ -195,38 +182,40 @@ private slots:
         {
             // Presence only: found, logged, no child, no error.
             PathSetting path(":/nonexistent::" + bin);
-            QCOMPARE(run(action), QStringList());
+            QCOMPARE(runAction(action).errors, QStringList());
             QVERIFY(action.commandLine().isEmpty());
             QVERIFY(vantortest::messages().contains(
                 QStringLiteral("Log message from: java: java exe found at: ") + java));
             // A banner on standard output (older runtimes) is read too; two starts give
             // the same command line.
             action.setOption(QStringLiteral("version"), QStringLiteral("1.2"));
-            QCOMPARE(run(action), QStringList());
-            QCOMPARE(run(action), QStringList());
+            QCOMPARE(runAction(action).errors, QStringList());
+            QCOMPARE(runAction(action).errors, QStringList());
             QCOMPARE(action.commandLine(), QStringList({java, QStringLiteral("-version")}));
             action.setOption(QStringLiteral("version"), QStringLiteral("one"));
-            QCOMPARE(run(action),
-                     QStringList{error(QStringLiteral("java"),
-                                       QStringLiteral("Invalid version string: one"))});
+            QCOMPARE(runAction(action).errors,
+                     QStringList{actionError(QStringLiteral("java"),
+                                             QStringLiteral("Invalid version string: one"))});
         }
         action.setOption(QStringLiteral("version"), QString());
         {
             PathSetting path("");
-            QCOMPARE(run(action), QStringList{error(QStringLiteral("java"),
-                                                    QStringLiteral("Could not find the java "
-                                                                   "executable in "))});
+            QCOMPARE(runAction(action).errors,
+                     QStringList{actionError(QStringLiteral("java"),
+                                             QStringLiteral("Could not find the java "
+                                                            "executable in "))});
             // An absolute java_exe needs one directory on PATH.
             action.setOption(QStringLiteral("java_exe"), java);
-            QCOMPARE(run(action).size(), 1);
+            QCOMPARE(runAction(action).errors.size(), 1);
         }
         {
             PathSetting path("/nonexistent");
-            QCOMPARE(run(action), QStringList());
+            QCOMPARE(runAction(action).errors, QStringList());
             action.setOption(QStringLiteral("java_exe"), QStringLiteral("kaffe"));
-            QCOMPARE(run(action), QStringList{error(QStringLiteral("java"),
-                                                    QStringLiteral("Could not find the java "
-                                                                   "executable in /nonexistent"))});
+            QCOMPARE(runAction(action).errors,
+                     QStringList{actionError(QStringLiteral("java"),
+                                             QStringLiteral("Could not find the java "
+                                                            "executable in /nonexistent"))});
         }
     }
 
@@ -251,9 +240,9 @@ private slots:
         SV_CheckJavaAction action;
         action.setID(QStringLiteral("java"));
         action.setOption(QStringLiteral("version"), QStringLiteral("1.2"));
-        QCOMPARE(run(action), message.isEmpty()
-                                  ? QStringList()
-                                  : QStringList{error(QStringLiteral("java"), message)});
+        QCOMPARE(runAction(action).errors,
+                 message.isEmpty() ? QStringList()
+                                   : QStringList{actionError(QStringLiteral("java"), message)});
     }
 };
 

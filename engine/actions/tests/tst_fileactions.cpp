@@ -1,3 +1,4 @@
+#include "sv_actionrun.h"
 #include "sv_engine.h"
 #include "sv_fileeditaction.h"
 #include "sv_fileinstallaction.h"
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <csignal>
@@ -15,26 +15,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using vantortest::actionError;
+using vantortest::inStart;
+using vantortest::runAction;
 using vantortest::TempDir;
 
 namespace {
-
-// Starts a synchronous action; the errors it signalled.
-QStringList run(SV_Action& action) {
-    QSignalSpy errors(&action, &SV_Action::sig_error);
-    QSignalSpy done(&action, &SV_Action::sig_actionDone);
-    action.slot_start();
-    if (done.count() != 1)
-        return {QStringLiteral("action did not finish exactly once")};
-    QStringList texts;
-    for (const QList<QVariant>& args : errors)
-        texts << args.at(0).toString();
-    return texts;
-}
-
-QString error(const QString& id, const QString& text) {
-    return QStringLiteral("Action: ") + id + QStringLiteral(", error msg: ") + text;
-}
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
@@ -120,7 +106,7 @@ class TestFileActions : public QObject {
         edit(action, path, what, newString);
         for (const auto& o : options)
             action.setOption(o.first, o.second);
-        const QStringList e = run(action);
+        const QStringList e = runAction(action, inStart).errors;
         if (errors)
             *errors = e;
         else if (!e.isEmpty())
@@ -172,8 +158,8 @@ private slots:
                         {{QStringLiteral("replace_regexp"), QStringLiteral("a(")}}, &errors),
                  QByteArray("a(\n"));
         QCOMPARE(errors,
-                 QStringList{error(QStringLiteral("edit"),
-                                   QStringLiteral("The Regular Expression: a( is invalid"))});
+                 QStringList{actionError(QStringLiteral("edit"),
+                                         QStringLiteral("The Regular Expression: a( is invalid"))});
     }
 
     void addNewlinePlacesTheLine() {
@@ -192,16 +178,91 @@ private slots:
         // An empty file becomes the new line.
         QCOMPARE(edited("", QStringLiteral("add_newline"), QStringLiteral("x"), afterB),
                  QByteArray("x\n"));
-        // unique_regexp: a match means present; an invalid pattern means absent.
+        // unique_regexp: a match means present, no match absent.
         QCOMPARE(edited("a\nX=1\n", QStringLiteral("add_newline"), QStringLiteral("X=2"),
                         {{QStringLiteral("unique_regexp"), QStringLiteral("\\nX=")}}),
                  QByteArray("a\nX=1\n"));
-        QCOMPARE(edited("a\n", QStringLiteral("add_newline"), QStringLiteral("y"),
-                        {{QStringLiteral("unique_regexp"), QStringLiteral("(")}}),
-                 QByteArray("a\ny\n"));
+        QCOMPARE(edited("a\n", QStringLiteral("add_newline"), QStringLiteral("X=2"),
+                        {{QStringLiteral("unique_regexp"), QStringLiteral("\\nX=")}}),
+                 QByteArray("a\nX=2\n"));
         // Any other action changes nothing.
         QCOMPARE(edited("a\n", QStringLiteral("append"), QStringLiteral("y"), {}),
                  QByteArray("a\n"));
+    }
+
+    // Patterns see the file as one text: "." matches a line end, "^" and "$" are the start
+    // and the very end of the text, and \w, \d and \b know every Unicode letter and digit.
+    void patternsSeeTheWholeFileAsOneText() {
+        const auto replaced = [this](const QByteArray& content, const char* pattern) {
+            return edited(content, QStringLiteral("replace"), QStringLiteral("X"),
+                          {{QStringLiteral("replace_regexp"), QString::fromUtf8(pattern)}});
+        };
+        // "." matches the line end between b and c; a bracket expression can keep to a line.
+        QCOMPARE(replaced("a\nb\nc\n", "b.c"), QByteArray("a\nX\n"));
+        QCOMPARE(replaced("a=1\nb=2\n", "a=.*"), QByteArray("X"));
+        QCOMPARE(replaced("a=1\nb=2\n", "a=[^\n]*"), QByteArray("X\nb=2\n"));
+        // "$" is the very end of the text, not a place before its last line end.
+        QCOMPARE(replaced("a\nb\n", "b$"), QByteArray("a\nb\n"));
+        QVERIFY(vantortest::messages().contains(
+            QStringLiteral("Log message from: edit: The Regular Expression: b$ matched nothing")));
+        QCOMPARE(replaced("a\nb", "b$"), QByteArray("a\nX"));
+        QCOMPARE(replaced("a\nb\n", "b\n$"), QByteArray("a\nX"));
+        QCOMPARE(replaced("a\nb\n", "(b|$)"), QByteArray("a\nX\nX"));
+        // A dollar sign that is escaped or in a bracket expression is the character itself.
+        QCOMPARE(replaced("p=$1\n", "\\$1"), QByteArray("p=X\n"));
+        QCOMPARE(replaced("p=$1\n", "[$]1"), QByteArray("p=X\n"));
+        QCOMPARE(replaced("p=$1\n", "[]$]1"), QByteArray("p=X\n"));
+        QCOMPARE(replaced("p=$1:\n", "[[:digit:]$]+:"), QByteArray("p=X\n"));
+        QCOMPARE(replaced("p=$1\n", "\\Q=$\\E1"), QByteArray("pX\n"));
+        // "^" is only the start of the text.
+        QCOMPARE(replaced("a\na\n", "^a"), QByteArray("X\na\n"));
+        // Unicode letters and digits.
+        QCOMPARE(replaced("caf\xc3\xa9 au lait\n", "caf\\w"), QByteArray("X au lait\n"));
+        QCOMPARE(replaced("\xd0\xbf\xd0\xbe\xd1\x80\xd1\x82\n", "^\\w+\\b"), QByteArray("X\n"));
+        QCOMPARE(replaced("port=\xd9\xa3\xd9\xa8\xd9\xa9\n", "\\d+"), QByteArray("port=X\n"));
+        // Case counts.
+        QCOMPARE(replaced("Host\n", "host"), QByteArray("Host\n"));
+
+        // add_newline reads its patterns the same way.
+        QCOMPARE(edited("a\nb\nc\n", QStringLiteral("add_newline"), QStringLiteral("x"),
+                        {{QStringLiteral("append_regexp"), QStringLiteral("a.b")}}),
+                 QByteArray("a\nb\nx\nc\n"));
+        QCOMPARE(edited("a\nX=1", QStringLiteral("add_newline"), QStringLiteral("X=2"),
+                        {{QStringLiteral("unique_regexp"), QStringLiteral("X=\\d$")}}),
+                 QByteArray("a\nX=1"));
+        QCOMPARE(edited("a\nX=1\n", QStringLiteral("add_newline"), QStringLiteral("X=2"),
+                        {{QStringLiteral("unique_regexp"), QStringLiteral("X=\\d$")}}),
+                 QByteArray("a\nX=1\nX=2\n"));
+    }
+
+    // A pattern that cannot be used is an error of the action, and the file stays as it was.
+    void invalidPatternsAreErrors() {
+        const struct {
+            const char* action;
+            const char* option;
+            const char* pattern;
+        } cases[] = {
+            {"replace", "replace_regexp", "a("},   {"replace", "replace_regexp", "[b"},
+            {"replace", "replace_regexp", ""}, // would match between every two characters
+            {"add_newline", "unique_regexp", "("}, {"add_newline", "append_regexp", "b)"},
+        };
+        for (const auto& c : cases) {
+            QStringList errors;
+            QCOMPARE(edited("a\nb\n", QString::fromLatin1(c.action), QStringLiteral("x"),
+                            {{QString::fromLatin1(c.option), QString::fromLatin1(c.pattern)},
+                             {QStringLiteral("fallback"), QStringLiteral("append")}},
+                            &errors),
+                     QByteArray("a\nb\n"));
+            QCOMPARE(errors,
+                     QStringList{actionError(QStringLiteral("edit"),
+                                             QStringLiteral("The Regular Expression: %1 is invalid")
+                                                 .arg(QString::fromLatin1(c.pattern)))});
+        }
+        // Not given at all: the same.
+        QStringList errors;
+        QCOMPARE(edited("a\n", QStringLiteral("replace"), QStringLiteral("x"), {}, &errors),
+                 QByteArray("a\n"));
+        QCOMPARE(errors.size(), 1);
     }
 
     void unchangedFilesAreNotRewritten() {
@@ -212,7 +273,7 @@ private slots:
             SV_FileEditAction action;
             edit(action, path, what, QStringLiteral("x"));
             action.setOption(QStringLiteral("replace_regexp"), QStringLiteral("nomatch"));
-            QCOMPARE(run(action), QStringList());
+            QCOMPARE(runAction(action, inStart).errors, QStringList());
             QCOMPARE(statOf(path).st_ino, inode);
         }
         QCOMPARE(readAll(path), QByteArray("a\nx\n"));
@@ -248,7 +309,7 @@ private slots:
         SV_FileEditAction action;
         edit(action, path, QStringLiteral("replace"), QStringLiteral("secret=2"));
         action.setOption(QStringLiteral("replace_regexp"), QStringLiteral("secret=1"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action, inStart).errors, QStringList());
         QCOMPARE(readAll(path), QByteArray("secret=2\n"));
         const struct stat after = statOf(path);
         QVERIFY(after.st_ino != before.st_ino); // replaced, not rewritten in place
@@ -261,7 +322,7 @@ private slots:
         QVERIFY(QFile::link(path, link));
         SV_FileEditAction viaLink;
         edit(viaLink, link, QStringLiteral("add_newline"), QStringLiteral("more=1"));
-        QCOMPARE(run(viaLink), QStringList());
+        QCOMPARE(runAction(viaLink, inStart).errors, QStringList());
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(readAll(path), QByteArray("secret=2\nmore=1\n"));
         QCOMPARE(statOf(path).st_mode & 07777, mode_t(0640));
@@ -277,9 +338,10 @@ private slots:
                 QSKIP("chattr +i is not supported here");
             SV_FileEditAction action;
             edit(action, path, QStringLiteral("add_newline"), QStringLiteral("b=2"));
-            QCOMPARE(run(action),
-                     QStringList{error(QStringLiteral("edit"),
-                                       QStringLiteral("Could not write to file %1").arg(path))});
+            QCOMPARE(
+                runAction(action, inStart).errors,
+                QStringList{actionError(QStringLiteral("edit"),
+                                        QStringLiteral("Could not write to file %1").arg(path))});
         }
         QCOMPARE(readAll(path), QByteArray("a=1\n"));
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("conf")});
@@ -289,7 +351,7 @@ private slots:
             QVERIFY(frozen.ok());
             SV_FileEditAction action;
             edit(action, path, QStringLiteral("add_newline"), QStringLiteral("b=2"));
-            QCOMPARE(run(action).size(), 1);
+            QCOMPARE(runAction(action, inStart).errors.size(), 1);
         }
         QCOMPARE(readAll(path), QByteArray("a=1\n"));
         {
@@ -297,7 +359,7 @@ private slots:
             FileSizeLimit limit(4096);
             SV_FileEditAction action;
             edit(action, path, QStringLiteral("add_newline"), QString(8192, QLatin1Char('z')));
-            QCOMPARE(run(action).size(), 1);
+            QCOMPARE(runAction(action, inStart).errors.size(), 1);
         }
         QCOMPARE(readAll(path), QByteArray("a=1\n"));
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("conf")});
@@ -308,16 +370,17 @@ private slots:
         SV_FileEditAction action;
         edit(action, dir.file(QStringLiteral("none")), QStringLiteral("add_newline"),
              QStringLiteral("x"));
-        QCOMPARE(run(action), QStringList{error(QStringLiteral("edit"),
-                                                QStringLiteral("Input File %1 does not exist")
-                                                    .arg(dir.file(QStringLiteral("none"))))});
+        QCOMPARE(runAction(action, inStart).errors,
+                 QStringList{actionError(QStringLiteral("edit"),
+                                         QStringLiteral("Input File %1 does not exist")
+                                             .arg(dir.file(QStringLiteral("none"))))});
         QVERIFY(!QFile::exists(dir.file(QStringLiteral("none"))));
         const QString sub = dir.mkdir(QStringLiteral("sub"));
         edit(action, sub, QStringLiteral("add_newline"), QStringLiteral("x"));
-        QCOMPARE(run(action),
-                 QStringList{
-                     error(QStringLiteral("edit"),
-                           QStringLiteral("Could not open input file: %1 for reading").arg(sub))});
+        QCOMPARE(runAction(action, inStart).errors,
+                 QStringList{actionError(
+                     QStringLiteral("edit"),
+                     QStringLiteral("Could not open input file: %1 for reading").arg(sub))});
     }
 
     void installCopiesByteForByte() {
@@ -329,7 +392,7 @@ private slots:
         action.setID(QStringLiteral("inst"));
         action.setOption(QStringLiteral("file"), QStringLiteral("etc/$$conf$$"));
         action.setOption(QStringLiteral("install-location"), destination);
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action, inStart).errors, QStringList());
         QCOMPARE(readAll(destination), content);
         QCOMPARE(statOf(destination).st_mode & 07777, mode_t(0644));
         QVERIFY(vantortest::messages().contains(
@@ -343,7 +406,7 @@ private slots:
         if (::geteuid() == 0)
             QCOMPARE(::chown(QFile::encodeName(destination).constData(), 4321, 4322), 0);
         const struct stat before = statOf(destination);
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action, inStart).errors, QStringList());
         QCOMPARE(readAll(destination), content);
         const struct stat after = statOf(destination);
         QCOMPARE(after.st_mode & 07777, mode_t(0600));
@@ -361,7 +424,7 @@ private slots:
         action.setOption(QStringLiteral("file"), QStringLiteral("tmpl"));
         action.setOption(QStringLiteral("install-location"), destination);
         action.setOption(QStringLiteral("template"), QStringLiteral("true"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action, inStart).errors, QStringList());
         QCOMPARE(readAll(destination), QByteArray("myhostname = mail.example.org\nlast line\n"));
         QCOMPARE(entries(target.path()), QStringList{QStringLiteral("out")});
 
@@ -370,10 +433,11 @@ private slots:
         Immutable frozen(target.path());
         if (!frozen.ok())
             QSKIP("chattr +i is not supported here");
-        QCOMPARE(run(action), QStringList{error(QStringLiteral("inst"),
-                                                QStringLiteral("Could not install template file: "
-                                                               "%1 to: %2")
-                                                    .arg(source, destination))});
+        QCOMPARE(runAction(action, inStart).errors,
+                 QStringList{actionError(QStringLiteral("inst"),
+                                         QStringLiteral("Could not install template file: "
+                                                        "%1 to: %2")
+                                             .arg(source, destination))});
         QCOMPARE(readAll(destination), QByteArray("previous"));
     }
 
@@ -389,10 +453,11 @@ private slots:
         const QString missing = m_resources.file(QStringLiteral("missing"));
         for (const QString& mode : {QStringLiteral("false"), QStringLiteral("true")}) {
             action.setOption(QStringLiteral("template"), mode);
-            QCOMPARE(run(action), QStringList{error(QStringLiteral("inst"),
-                                                    QStringLiteral("Could not read from input "
-                                                                   "file: %1")
-                                                        .arg(missing))});
+            QCOMPARE(runAction(action, inStart).errors,
+                     QStringList{actionError(QStringLiteral("inst"),
+                                             QStringLiteral("Could not read from input "
+                                                            "file: %1")
+                                                 .arg(missing))});
             QCOMPARE(readAll(destination), QByteArray("previous"));
         }
 
@@ -402,10 +467,11 @@ private slots:
         action.setOption(QStringLiteral("file"), QStringLiteral("big"));
         {
             FileSizeLimit limit(50000);
-            QCOMPARE(run(action), QStringList{error(QStringLiteral("inst"),
-                                                    QStringLiteral("Could not write to output "
-                                                                   "file: %1")
-                                                        .arg(destination))});
+            QCOMPARE(runAction(action, inStart).errors,
+                     QStringList{actionError(QStringLiteral("inst"),
+                                             QStringLiteral("Could not write to output "
+                                                            "file: %1")
+                                                 .arg(destination))});
         }
         QCOMPARE(readAll(destination), QByteArray("previous"));
         QCOMPARE(entries(target.path()), QStringList{QStringLiteral("out")});
@@ -415,14 +481,15 @@ private slots:
             Immutable frozen(destination);
             if (!frozen.ok())
                 QSKIP("chattr +i is not supported here");
-            QCOMPARE(run(action).size(), 1);
+            QCOMPARE(runAction(action, inStart).errors.size(), 1);
         }
         QCOMPARE(readAll(destination), QByteArray("previous"));
         QCOMPARE(entries(target.path()), QStringList{QStringLiteral("out")});
 
         action.setOption(QStringLiteral("action"), QStringLiteral("copy"));
-        QCOMPARE(run(action), QStringList{error(QStringLiteral("inst"),
-                                                QStringLiteral("Invalid action string: copy"))});
+        QCOMPARE(runAction(action, inStart).errors,
+                 QStringList{actionError(QStringLiteral("inst"),
+                                         QStringLiteral("Invalid action string: copy"))});
     }
 
     void removeDeletesOrReportsTheSystemsText() {
@@ -432,12 +499,13 @@ private slots:
         action.setID(QStringLiteral("rm"));
         action.setOption(QStringLiteral("action"), QStringLiteral("remove"));
         action.setOption(QStringLiteral("file"), path);
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action, inStart).errors, QStringList());
         QVERIFY(!QFile::exists(path));
-        QCOMPARE(run(action), QStringList{error(QStringLiteral("rm"),
-                                                QStringLiteral("unlink failed for file: %1, error "
-                                                               "string = No such file or directory")
-                                                    .arg(path))});
+        QCOMPARE(runAction(action, inStart).errors,
+                 QStringList{actionError(QStringLiteral("rm"),
+                                         QStringLiteral("unlink failed for file: %1, error "
+                                                        "string = No such file or directory")
+                                             .arg(path))});
         QVERIFY(!action.successful());
     }
 };

@@ -1,14 +1,18 @@
+#include "sv_actionrun.h"
 #include "sv_childprocess.h"
 #include "sv_engine.h"
 #include "sv_installfilebuilder.h"
 #include "sv_processaction.h"
-#include "sv_testsupport.h"
 #include "sv_testmain.h"
+#include "sv_testsupport.h"
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QtTest>
 
+using vantortest::ActionRun;
+using vantortest::inStart;
+using vantortest::runAction;
 using vantortest::TempDir;
 
 namespace {
@@ -18,19 +22,6 @@ void setCommand(SV_ProcessAction& action, const QString& program, const QStringL
     action.setOption(QStringLiteral("process"), program);
     for (int i = 0; i < args.size(); ++i)
         action.setOption(QStringLiteral("arg") + QString::number(i + 1), args.at(i));
-}
-
-// Starts the action and waits for its end; the errors it signalled.
-QStringList run(SV_ProcessAction& action) {
-    QSignalSpy done(&action, &SV_Action::sig_actionDone);
-    QSignalSpy errors(&action, &SV_Action::sig_error);
-    action.slot_start();
-    if (done.isEmpty())
-        done.wait(60000);
-    QStringList texts;
-    for (const QList<QVariant>& args : errors)
-        texts << args.at(0).toString();
-    return texts;
 }
 
 bool messageSeen(const QString& text) {
@@ -65,30 +56,30 @@ private slots:
 
         // Non-zero status without text on standard error: no error.
         setCommand(action, QStringLiteral("false"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QVERIFY(action.done());
         QVERIFY(action.successful());
 
         // Text on standard error with status 0: no error.
         setCommand(action, QStringLiteral("sh"),
                    {QStringLiteral("-c"), QStringLiteral("echo note >&2")});
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
 
         // Both: an error carrying the whole standard error text.
         setCommand(
             action, QStringLiteral("sh"),
             {QStringLiteral("-c"), QStringLiteral("printf 'bad '>&2; echo thing >&2; exit 2")});
-        QCOMPARE(run(action),
+        QCOMPARE(runAction(action).errors,
                  QStringList(QStringLiteral(
                      "Action: p, error msg: Process returned error message: bad thing\n")));
         QVERIFY(!action.successful());
 
         // Only the word false turns it off.
         action.setOption(QStringLiteral("stderr-is-err"), QStringLiteral("no"));
-        QCOMPARE(run(action).size(), 1);
+        QCOMPARE(runAction(action).errors.size(), 1);
         action.setOption(QStringLiteral("stderr-is-err"), QStringLiteral("false"));
         vantortest::clearMessages();
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QVERIFY(action.successful());
         QVERIFY(
             logged(QStringLiteral("p"),
@@ -104,7 +95,7 @@ private slots:
             {QStringLiteral("-c"),
              QStringLiteral("printf one; sleep 0.2; printf 'two\\n'; printf oops >&2; sleep 0.2; "
                             "printf three")});
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.standardOutput(), QStringLiteral("onetwo\nthree"));
         QVERIFY(logged(
             QStringLiteral("rec"),
@@ -116,7 +107,7 @@ private slots:
         // A new run empties the captured texts.
         setCommand(action, QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("true")});
         vantortest::clearMessages();
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QVERIFY(action.standardOutput().isEmpty());
         QVERIFY(action.standardError().isEmpty());
         QVERIFY(logged(QStringLiteral("rec"), QStringLiteral("Command line = sh -c true\n")));
@@ -128,7 +119,7 @@ private slots:
         setCommand(
             action, QStringLiteral("sh"),
             {QStringLiteral("-c"), QStringLiteral("printf '\\303'; sleep 0.3; printf '\\251'")});
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.standardOutput(), QString(QChar(0xE9)));
     }
 
@@ -139,7 +130,7 @@ private slots:
         action.setOption(QStringLiteral("time"), QStringLiteral("5000"));
         action.setOption(QStringLiteral("progress-interval"), QStringLiteral("20"));
         QSignalSpy progress(&action, &SV_Action::sig_progress);
-        QCOMPARE(run(action).size(), 1);
+        QCOMPARE(runAction(action).errors.size(), 1);
         QTest::qWait(300);
         QCOMPARE(progress.count(), 1); // only the final value
     }
@@ -148,29 +139,26 @@ private slots:
         SV_ProcessAction action;
         action.setID(QStringLiteral("missing"));
         setCommand(action, QStringLiteral("quorelle-no-such-program"), {QStringLiteral("x")});
-        QSignalSpy done(&action, &SV_Action::sig_actionDone);
-        QSignalSpy errors(&action, &SV_Action::sig_error);
-        action.slot_start();
-        QCOMPARE(done.count(), 1); // finished before slot_start() returned
-        QCOMPARE(errors.count(), 1);
-        QCOMPARE(errors.at(0).at(0).toString(),
-                 QStringLiteral(
+        // Finished before slot_start() returned.
+        QCOMPARE(runAction(action, inStart).errors,
+                 QStringList(QStringLiteral(
                      "Action: missing, error msg: The executable: quorelle-no-such-program was "
-                     "not in $PATH"));
+                     "not in $PATH")));
         for (const QString& m : vantortest::messages())
             QVERIFY(!m.contains(QStringLiteral("Command line =")));
 
         // A program name with blanks is not split into words.
         setCommand(action, QStringLiteral("sh -c true"));
-        QCOMPARE(run(action), QStringList(QStringLiteral(
-                                  "Action: missing, error msg: The executable: sh -c true was not "
-                                  "in $PATH")));
+        QCOMPARE(runAction(action).errors,
+                 QStringList(QStringLiteral(
+                     "Action: missing, error msg: The executable: sh -c true was not "
+                     "in $PATH")));
 
         // A file that exists but cannot be run.
         TempDir dir;
         const QString plain = dir.write(QStringLiteral("plain"), "not a program\n");
         setCommand(action, plain);
-        QCOMPARE(run(action),
+        QCOMPARE(runAction(action).errors,
                  QStringList(QStringLiteral("Action: missing, error msg: The executable: ") +
                              plain +
                              QStringLiteral(" could not be started for an unknown reason")));
@@ -203,13 +191,13 @@ private slots:
         action.setOption(QStringLiteral("arg1"), QStringLiteral("-c"));
         action.setOption(QStringLiteral("arg2"), QStringLiteral("printf '%s:[%s]' \"$#\" \"$*\""));
         action.setOption(QStringLiteral("arg4"), QStringLiteral("four"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.commandLine().size(), 3);
         QCOMPARE(action.standardOutput(), QStringLiteral("0:[]"));
 
         // An empty argument is still an argument.
         action.setOption(QStringLiteral("arg3"), QString(""));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.standardOutput(), QStringLiteral("1:[four]"));
     }
 
@@ -225,7 +213,7 @@ private slots:
         action.setOption(QStringLiteral("arg3"), tmpl);
         action.setOption(QStringLiteral("arg4"), tmpl);
         action.setOption(QStringLiteral("template-file"), QStringLiteral(",arg3,,"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         const QString copy = action.commandLine().at(3);
         QVERIFY2(copy.startsWith(QStringLiteral("/tmp/vantortemplate")), qPrintable(copy));
         QCOMPARE(action.commandLine().at(4), tmpl); // not named in template-file
@@ -237,8 +225,34 @@ private slots:
 
         // Also when the child cannot even be started.
         action.setOption(QStringLiteral("process"), QStringLiteral("quorelle-no-such-program"));
-        QCOMPARE(run(action).size(), 1);
+        QCOMPARE(runAction(action).errors.size(), 1);
         QVERIFY(!QFile::exists(action.commandLine().at(3)));
+    }
+
+    // An unknown reference in a template argument ends the program while the copy is being
+    // filled; the copies made for this start go with it.
+    void fatalTemplateLeavesNoCopies() {
+        TempDir dir;
+        const QString good = dir.write(QStringLiteral("good.in"), "plain\n");
+        const QString bad = dir.write(QStringLiteral("bad.in"), "a\nb=$$nosuch$$\n");
+        const vantortest::ProcessResult result =
+            vantortest::runInOwnProcess(QStringLiteral("fatal-template"), {good, bad});
+        QVERIFY(result.started);
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.contains(
+                     "SV_VariableRegExp::fixString, Found an invalid variable ID: nosuch\n"),
+                 result.err.constData());
+        QStringList copies;
+        const QByteArray marker = "ProcessAction, template copy: ";
+        for (const QByteArray& line : result.err.split('\n')) {
+            if (line.startsWith(marker))
+                copies << QString::fromLocal8Bit(line.mid(marker.size()));
+        }
+        QCOMPARE(copies.size(), 2);
+        for (const QString& copy : copies) {
+            QVERIFY2(copy.startsWith(QStringLiteral("/tmp/vantortemplate")), qPrintable(copy));
+            QVERIFY2(!QFile::exists(copy), qPrintable(copy));
+        }
     }
 
     void timedProgressStopsAfterTheLastStep() {
@@ -292,11 +306,11 @@ private slots:
         setCommand(action, QStringLiteral("sleep"), {QStringLiteral("0.3")});
         action.setOption(QStringLiteral("time"), QStringLiteral("1000"));
         action.setOption(QStringLiteral("progress-interval"), QStringLiteral("0"));
-        QSignalSpy progress(&action, &SV_Action::sig_progress);
-        QCOMPARE(run(action), QStringList());
+        const ActionRun run = runAction(action);
+        QCOMPARE(run.errors, QStringList());
         // At most the final value: no storm of zero-interval ticks.
-        QVERIFY2(progress.count() <= 2, qPrintable(QString::number(progress.count())));
-        QCOMPARE(progress.last().at(0).toInt(), 1);
+        QVERIFY2(run.progress.size() <= 2, qPrintable(QString::number(run.progress.size())));
+        QCOMPARE(run.progress.last(), 1);
     }
 
     void invalidTimeIsFatal() {
@@ -354,6 +368,15 @@ private slots:
 };
 
 static void ownProcessCases(const QString& name) {
+    if (name == QLatin1String("fatal-template")) {
+        const QStringList templates = vantortest::ownProcessArguments();
+        SV_ProcessAction action;
+        action.setOption(QStringLiteral("process"), QStringLiteral("true"));
+        action.setOption(QStringLiteral("arg1"), templates.value(0));
+        action.setOption(QStringLiteral("arg2"), templates.value(1));
+        action.setOption(QStringLiteral("template-file"), QStringLiteral("arg1,arg2"));
+        action.slot_start();
+    }
     if (name == QLatin1String("invalid-time")) {
         SV_ProcessAction action;
         action.setOption(QStringLiteral("time"), QStringLiteral("soon"));

@@ -1,3 +1,4 @@
+#include "sv_actionrun.h"
 #include "sv_engine.h"
 #include "sv_installfilebuilder.h"
 #include "sv_rpmaction.h"
@@ -6,38 +7,17 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <QtTest>
 
+using vantortest::actionError;
+using vantortest::ActionRun;
+using vantortest::runAction;
 using vantortest::TempDir;
 
 namespace {
 
-struct Run {
-    QStringList errors;
-    QList<int> progress;
-};
-
-Run run(SV_RPMAction& action) {
-    QSignalSpy done(&action, &SV_Action::sig_actionDone);
-    QSignalSpy errors(&action, &SV_Action::sig_error);
-    QSignalSpy progress(&action, &SV_Action::sig_progress);
-    action.slot_start();
-    if (done.isEmpty())
-        done.wait(120000);
-    Run result;
-    if (done.count() != 1)
-        result.errors << QStringLiteral("action did not finish exactly once");
-    for (const QList<QVariant>& args : errors)
-        result.errors << args.at(0).toString();
-    for (const QList<QVariant>& args : progress)
-        result.progress << args.at(0).toInt();
-    return result;
-}
-
-QString error(const QString& id, const QString& text) {
-    return QStringLiteral("Action: ") + id + QStringLiteral(", error msg: ") + text;
-}
+// rpm runs slowly on a busy machine.
+constexpr int rpmTimeoutMs = 120000;
 
 bool logged(const QString& id, const QString& text) {
     return vantortest::messages().contains(QStringLiteral("Log message from: ") + id +
@@ -193,7 +173,7 @@ private slots:
         SV_RPMAction action;
         setUp(action, QStringLiteral("install"), QStringLiteral("mta,mta-devel"), root);
         QCOMPARE(action.totalSteps(), 110);
-        const Run r = run(action);
+        const ActionRun r = runAction(action, rpmTimeoutMs);
         QCOMPARE(r.errors, QStringList());
         QVERIFY(action.successful());
         QCOMPARE(action.rval(), QStringLiteral("true"));
@@ -221,7 +201,7 @@ private slots:
 
         // Everything installed: no rpm run, success, progress at the total.
         vantortest::clearMessages();
-        const Run again = run(action);
+        const ActionRun again = runAction(action, rpmTimeoutMs);
         QCOMPARE(again.errors, QStringList());
         QVERIFY(action.successful());
         QVERIFY(!rpmRan());
@@ -243,7 +223,7 @@ private slots:
             components(dir, {"mta-10.0-1"});
             SV_RPMAction action;
             setUp(action, QStringLiteral("install"), QStringLiteral("mta"), root);
-            const Run r = run(action);
+            const ActionRun r = runAction(action, rpmTimeoutMs);
             QCOMPARE(r.errors, QStringList());
             QCOMPARE(root.installed(QStringLiteral("mta")), QStringLiteral("10.0:1"));
             QCOMPARE(r.progress.last(), 60);
@@ -259,7 +239,7 @@ private slots:
             components(dir, {"mta-2.0-1"});
             SV_RPMAction action;
             setUp(action, QStringLiteral("install"), QStringLiteral("mta"), root);
-            QCOMPARE(run(action).errors, QStringList());
+            QCOMPARE(runAction(action, rpmTimeoutMs).errors, QStringList());
             QVERIFY(action.successful());
             QVERIFY(!rpmRan());
             QCOMPARE(root.installed(QStringLiteral("mta")), QStringLiteral("10.0:1"));
@@ -299,7 +279,7 @@ private slots:
         components(dir, {medium});
         SV_RPMAction action;
         setUp(action, QStringLiteral("install"), QStringLiteral("mta"), root);
-        QCOMPARE(run(action).errors, QStringList());
+        QCOMPARE(runAction(action, rpmTimeoutMs).errors, QStringList());
         QVERIFY(action.successful());
         const QString expected = (message.isEmpty() ? medium : installed)
                                      .mid(4)
@@ -320,7 +300,7 @@ private slots:
         setUp(action, QStringLiteral("query"), QStringLiteral("mta,ignored"), root);
         action.setOption(QStringLiteral("extra-args"), QStringLiteral("--root,") + root.path());
         QCOMPARE(action.totalSteps(), 1);
-        QCOMPARE(run(action).errors, QStringList());
+        QCOMPARE(runAction(action, rpmTimeoutMs).errors, QStringList());
         QVERIFY(action.successful());
         QCOMPARE(action.rval(), QString());
         QCOMPARE(action.standardOutput(), QStringLiteral("2.0:1"));
@@ -331,36 +311,36 @@ private slots:
         // A "time" for the process action's timed steps does not count past the total.
         action.setOption(QStringLiteral("time"), QStringLiteral("5000"));
         action.setOption(QStringLiteral("progress-interval"), QStringLiteral("1"));
-        const Run timed = run(action);
+        const ActionRun timed = runAction(action, rpmTimeoutMs);
         QCOMPARE(timed.errors, QStringList());
         for (int p : timed.progress)
             QVERIFY2(p <= 1, qPrintable(QString::number(p)));
         action.setOption(QStringLiteral("time"), QString());
 
         action.setOption(QStringLiteral("version"), QStringLiteral("2.0"));
-        QCOMPARE(run(action).errors, QStringList());
+        QCOMPARE(runAction(action, rpmTimeoutMs).errors, QStringList());
         QVERIFY(action.successful());
         action.setOption(QStringLiteral("version"), QStringLiteral("2.1"));
-        QCOMPARE(run(action).errors, QStringList());
+        QCOMPARE(runAction(action, rpmTimeoutMs).errors, QStringList());
         QVERIFY(!action.successful());
 
         // A package that is not installed: not successful, and no error (rpm's own notices
         // on standard error are no error message).
         action.setOption(QStringLiteral("version"), QString());
         action.setOption(QStringLiteral("rpms"), QStringLiteral("mta-devel"));
-        QCOMPARE(run(action).errors, QStringList());
+        QCOMPARE(runAction(action, rpmTimeoutMs).errors, QStringList());
         QVERIFY(!action.successful());
 
         SV_RPMAction remove;
         setUp(remove, QStringLiteral("remove"), QStringLiteral("mta"), root);
-        QCOMPARE(run(remove).errors, QStringList());
+        QCOMPARE(runAction(remove, rpmTimeoutMs).errors, QStringList());
         QVERIFY(remove.successful());
         QCOMPARE(remove.rval(), QStringLiteral("true"));
         QCOMPARE(root.installed(QStringLiteral("mta")), QString());
         // Removing it again: rpm fails and says why.
-        const Run again = run(remove);
+        const ActionRun again = runAction(remove, rpmTimeoutMs);
         QCOMPARE(again.errors.size(), 1);
-        QVERIFY2(again.errors.first().startsWith(error(
+        QVERIFY2(again.errors.first().startsWith(actionError(
                      QStringLiteral("pkg"), QStringLiteral("Process returned error message: "))),
                  qPrintable(again.errors.first()));
         QVERIFY(again.errors.first().contains(QLatin1String("package mta is not installed")));
@@ -375,53 +355,55 @@ private slots:
 
         const QString missing = dir.file(QStringLiteral("nowhere"));
         setComponentDir(missing);
-        QCOMPARE(run(action).errors,
-                 QStringList{error(QStringLiteral("pkg"),
-                                   QStringLiteral("No rpm's to install could be found, %1 does not "
-                                                  "exist")
-                                       .arg(missing))});
+        QCOMPARE(runAction(action, rpmTimeoutMs).errors,
+                 QStringList{
+                     actionError(QStringLiteral("pkg"),
+                                 QStringLiteral("No rpm's to install could be found, %1 does not "
+                                                "exist")
+                                     .arg(missing))});
         QVERIFY(vantortest::messages().contains(
             QStringLiteral("SV_RPMAction::fixCommandLine, component dir does not exist")));
 
         // One name without a package: nothing is run, also for the others.
         components(dir, {"mta-2.0-1"});
         action.setOption(QStringLiteral("rpms"), QStringLiteral("mta,postfix"));
-        QCOMPARE(run(action).errors,
-                 QStringList{error(QStringLiteral("pkg"),
-                                   QStringLiteral("Could not find an rpm for postfix"))});
+        QCOMPARE(runAction(action, rpmTimeoutMs).errors,
+                 QStringList{actionError(QStringLiteral("pkg"),
+                                         QStringLiteral("Could not find an rpm for postfix"))});
         QCOMPARE(root.installed(QStringLiteral("mta")), QString());
         QCOMPARE(action.rval(), QStringLiteral("false"));
 
         // Another architecture than the medium's.
         action.setOption(QStringLiteral("rpms"), QStringLiteral("mta"));
         action.setOption(QStringLiteral("arch"), QStringLiteral("x86_64"));
-        QCOMPARE(run(action).errors,
-                 QStringList{error(QStringLiteral("pkg"),
-                                   QStringLiteral("Could not find an rpm for mta"))});
+        QCOMPARE(runAction(action, rpmTimeoutMs).errors,
+                 QStringList{actionError(QStringLiteral("pkg"),
+                                         QStringLiteral("Could not find an rpm for mta"))});
         action.setOption(QStringLiteral("arch"), QString());
 
         // A name whose only package is another one that begins with it.
         TempDir devel;
         components(devel, {"mta-devel-2.0-1"});
-        QCOMPARE(run(action).errors,
-                 QStringList{error(QStringLiteral("pkg"),
-                                   QStringLiteral("Could not find an rpm for mta"))});
+        QCOMPARE(runAction(action, rpmTimeoutMs).errors,
+                 QStringList{actionError(QStringLiteral("pkg"),
+                                         QStringLiteral("Could not find an rpm for mta"))});
 
         SV_RPMAction noRpms;
         noRpms.setID(QStringLiteral("pkg"));
         noRpms.setOption(QStringLiteral("command"), QStringLiteral("install"));
         QCOMPARE(noRpms.totalSteps(), 1);
-        QCOMPARE(run(noRpms).errors,
-                 QStringList{error(QStringLiteral("pkg"),
-                                   QStringLiteral("The rpms options was not specified"))});
+        QCOMPARE(runAction(noRpms, rpmTimeoutMs).errors,
+                 QStringList{actionError(QStringLiteral("pkg"),
+                                         QStringLiteral("The rpms options was not specified"))});
         noRpms.setOption(QStringLiteral("command"), QStringLiteral("query"));
         noRpms.setOption(QStringLiteral("rpms"), QStringLiteral(","));
-        QCOMPARE(run(noRpms).errors,
-                 QStringList{error(QStringLiteral("pkg"),
-                                   QStringLiteral("Missing rpm argument for rpm query action"))});
+        QCOMPARE(
+            runAction(noRpms, rpmTimeoutMs).errors,
+            QStringList{actionError(QStringLiteral("pkg"),
+                                    QStringLiteral("Missing rpm argument for rpm query action"))});
         // An unknown command runs nothing and is no error.
         noRpms.setOption(QStringLiteral("command"), QStringLiteral("upgrade"));
-        QCOMPARE(run(noRpms).errors, QStringList());
+        QCOMPARE(runAction(noRpms, rpmTimeoutMs).errors, QStringList());
         QVERIFY(!rpmRan());
     }
 
@@ -436,9 +418,9 @@ private slots:
         broken.close();
         SV_RPMAction action;
         setUp(action, QStringLiteral("install"), QStringLiteral("mta-devel,mta"), root);
-        const Run r = run(action);
+        const ActionRun r = runAction(action, rpmTimeoutMs);
         QCOMPARE(r.errors.size(), 1);
-        QVERIFY2(r.errors.first().startsWith(error(
+        QVERIFY2(r.errors.first().startsWith(actionError(
                      QStringLiteral("pkg"), QStringLiteral("Process returned error message: "))),
                  qPrintable(r.errors.first()));
         QVERIFY(!action.successful());

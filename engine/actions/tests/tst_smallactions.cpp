@@ -1,3 +1,4 @@
+#include "sv_actionrun.h"
 #include "sv_engine.h"
 #include "sv_genrandompasswordaction.h"
 #include "sv_hostnameaction.h"
@@ -6,33 +7,22 @@
 #include "sv_pauseaction.h"
 #include "sv_readfileaction.h"
 #include "sv_serverconnectaction.h"
+#include "sv_testmain.h"
 #include "sv_testsupport.h"
 #include "sv_variable.h"
 #include "sv_varinitializer.h"
 #include "sv_varmodifier.h"
-#include "sv_testmain.h"
 
 #include <QSet>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QtTest>
 
+using vantortest::ActionRun;
+using vantortest::runAction;
 using vantortest::TempDir;
 
 namespace {
-
-// Starts the action, waits for its end and returns the errors it signalled.
-QStringList run(SV_Action& action, int timeoutMs = 60000) {
-    QSignalSpy done(&action, &SV_Action::sig_actionDone);
-    QSignalSpy errors(&action, &SV_Action::sig_error);
-    action.slot_start();
-    if (done.isEmpty())
-        done.wait(timeoutMs);
-    QStringList texts;
-    for (const QList<QVariant>& args : errors)
-        texts << args.at(0).toString();
-    return texts;
-}
 
 bool messageSeen(const QString& text) {
     return vantortest::messages().contains(text);
@@ -103,7 +93,7 @@ private slots:
         FakeHostname action;
         action.setID(QStringLiteral("h"));
         action.canonical = QStringLiteral("a.b.c");
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         action.setOption(QStringLiteral("rtype"), QStringLiteral("domain"));
         QCOMPARE(action.rval(), QStringLiteral("b"));
         QVERIFY(messageSeen(QStringLiteral(
@@ -126,7 +116,7 @@ private slots:
         } cases[] = {{"a.b.c.d", "b.c", "d"}, {"a.b", "", "b"}, {"single", "single", "single"}};
         for (const auto& c : cases) {
             action.canonical = QString::fromLatin1(c.fqdn);
-            QCOMPARE(run(action), QStringList());
+            QCOMPARE(runAction(action).errors, QStringList());
             action.setOption(QStringLiteral("rtype"), QStringLiteral("domain"));
             QCOMPARE(action.rval(), QString::fromLatin1(c.domain));
             action.setOption(QStringLiteral("rtype"), QStringLiteral("toplevel"));
@@ -138,7 +128,7 @@ private slots:
         FakeHostname action;
         action.setID(QStringLiteral("h"));
         action.lookupOk = false;
-        QCOMPARE(run(action),
+        QCOMPARE(runAction(action).errors,
                  QStringList(QStringLiteral("Action: h, error msg: gethostbyname call failed")));
         QVERIFY(action.done());
         QCOMPARE(action.fqdn(), QStringLiteral("noname.nodomain.nowhere"));
@@ -151,16 +141,16 @@ private slots:
         // A failure keeps the name found before.
         action.lookupOk = true;
         action.canonical = QStringLiteral("mail.example.org");
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         action.nameOk = false;
-        QCOMPARE(run(action),
+        QCOMPARE(runAction(action).errors,
                  QStringList(QStringLiteral("Action: h, error msg: gethostname call failed")));
         QCOMPARE(action.fqdn(), QStringLiteral("mail.example.org"));
 
         // An empty canonical name gives the default too.
         action.nameOk = true;
         action.canonical = QString();
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.fqdn(), QStringLiteral("noname.nodomain.nowhere"));
     }
 
@@ -168,7 +158,7 @@ private slots:
         SV_HostnameAction action;
         action.setID(QStringLiteral("real"));
         action.setOption(QStringLiteral("ignore-errors"), QStringLiteral("true"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QVERIFY(action.done());
         QVERIFY(!action.fqdn().isEmpty());
     }
@@ -185,13 +175,13 @@ private slots:
         action.setOption(QStringLiteral("file"),
                          dir.write(QStringLiteral("a.conf"), "port = 389\n# port = 1\n"));
         action.setOption(QStringLiteral("comment-chars"), QStringLiteral("#"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.rval(), QStringLiteral("389"));
         QVERIFY(messageSeen(QStringLiteral("looking for property: port in file: ") +
                             dir.file(QStringLiteral("a.conf"))));
         QVERIFY(messageSeen(QStringLiteral("Found value: 389")));
         action.setOption(QStringLiteral("comment-chars"), QString());
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.rval(), QStringLiteral("1"));
 
         // Several markers; a marker after the name does not count; the first '=' at or
@@ -202,11 +192,11 @@ private slots:
                                                              "; port = 3\n"
                                                              "sslport =\t636 ; secure \n"
                                                              "port\n"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.rval(), QStringLiteral("636 ; secure"));
         action.setOption(QStringLiteral("file"),
                          dir.write(QStringLiteral("c.conf"), "a=b port: x = y\nPORT = 5\n"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.rval(), QStringLiteral("y"));
     }
 
@@ -220,13 +210,13 @@ private slots:
 
         action.setOption(QStringLiteral("file"),
                          dir.write(QStringLiteral("none.conf"), "host = a\n"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.rval(), QStringLiteral("def"));
 
         const QString missing = dir.file(QStringLiteral("missing.conf"));
         action.setOption(QStringLiteral("file"), missing);
         action.setOption(QStringLiteral("default"), QStringLiteral("other"));
-        QCOMPARE(run(action),
+        QCOMPARE(runAction(action).errors,
                  QStringList(QStringLiteral("Action: r, error msg: Could not open file: ") +
                              missing + QStringLiteral(" for reading")));
         QCOMPARE(action.rval(), QStringLiteral("other"));
@@ -235,24 +225,24 @@ private slots:
         // Other types read nothing and keep the value.
         action.setOption(QStringLiteral("type"), QStringLiteral("xml"));
         action.setOption(QStringLiteral("default"), QStringLiteral("third"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.rval(), QStringLiteral("other"));
         SV_ReadFileAction fresh;
-        QCOMPARE(run(fresh), QStringList());
+        QCOMPARE(runAction(fresh).errors, QStringList());
         QVERIFY(fresh.rval().isNull());
     }
 
     void passwordAlphabetAndLength() {
         SV_GenRandomPasswordAction action;
         action.setID(QStringLiteral("pw"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         const QString first = action.rval();
         QCOMPARE(first.size(), 12);
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QVERIFY(action.rval() != first);
 
         action.setOption(QStringLiteral("length"), QStringLiteral("4000"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         const QString many = action.rval();
         QCOMPARE(many.size(), 4000);
         QSet<QChar> seen;
@@ -264,12 +254,12 @@ private slots:
         QCOMPARE(seen.size(), 91); // every character of the alphabet occurs
 
         action.setOption(QStringLiteral("length"), QStringLiteral("0"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QVERIFY(action.rval().isEmpty());
 
         // A length that does not parse keeps the last one.
         action.setOption(QStringLiteral("length"), QStringLiteral("ten"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.rval().size(), 0);
     }
 
@@ -278,7 +268,7 @@ private slots:
         action.setID(QStringLiteral("pw"));
         action.setOption(QStringLiteral("min"), QStringLiteral("48"));
         action.setOption(QStringLiteral("max"), QStringLiteral("57"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.rval().size(), 12);
         for (QChar c : action.rval())
             QVERIFY(c.isDigit());
@@ -286,42 +276,42 @@ private slots:
         // Only the low byte counts: -191 is 'A' (0x41) in its low byte.
         action.setOption(QStringLiteral("min"), QStringLiteral("-191"));
         action.setOption(QStringLiteral("max"), QStringLiteral("-191"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.rval(), QStringLiteral("AAAAAAAAAAAA"));
 
         // Bounds that admit no acceptable character end with an error.
         action.setOption(QStringLiteral("min"), QStringLiteral("34"));
         action.setOption(QStringLiteral("max"), QStringLiteral("34"));
         QCOMPARE(
-            run(action),
+            runAction(action).errors,
             QStringList(QStringLiteral(
                 "Action: pw, error msg: No password character lies between min: 34 and max: 34")));
         QVERIFY(action.done());
         QVERIFY(action.rval().isEmpty());
         action.setOption(QStringLiteral("min"), QStringLiteral("60"));
         action.setOption(QStringLiteral("max"), QStringLiteral("50"));
-        QCOMPARE(run(action).size(), 1);
+        QCOMPARE(runAction(action).errors.size(), 1);
         action.setOption(QStringLiteral("min"), QStringLiteral("-2147483648"));
         action.setOption(QStringLiteral("max"), QStringLiteral("2147483647"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.rval().size(), 12);
     }
 
     void environmentVariable() {
         SV_LoadEnvironmentVarAction action;
         action.setID(QStringLiteral("e"));
-        QCOMPARE(run(action),
+        QCOMPARE(runAction(action).errors,
                  QStringList(QStringLiteral(
                      "Action: e, error msg: No environment variable to load was specified!")));
 
         qputenv("QUORELLE_ACTIONS_TEST_VALUE", "set value");
         action.setOption(QStringLiteral("environment-variable"),
                          QStringLiteral("QUORELLE_ACTIONS_TEST_VALUE"));
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QCOMPARE(action.rval(), QStringLiteral("set value"));
 
         qunsetenv("QUORELLE_ACTIONS_TEST_VALUE");
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QVERIFY(action.successful());
         QVERIFY(action.rval().isNull());
     }
@@ -335,18 +325,18 @@ private slots:
         init.setOption(QStringLiteral("var_id"), QStringLiteral("t"));
         init.setOption(QStringLiteral("prepend-data"), QStringLiteral("[ "));
         init.setOption(QStringLiteral("append-data"), QStringLiteral(" ]"));
-        QCOMPARE(run(init), QStringList());
+        QCOMPARE(runAction(init).errors, QStringList());
         QCOMPARE(text->value(), QStringLiteral("[ mid ]"));
         qunsetenv("QUORELLE_ACTIONS_TEST_VALUE");
 
         // A boolean variable gets the inner action's success; inner errors stay inside.
         init.setOption(QStringLiteral("var_id"), QStringLiteral("b"));
         init.setOption(QStringLiteral("action_id"), QStringLiteral("fails"));
-        QCOMPARE(run(init), QStringList());
+        QCOMPARE(runAction(init).errors, QStringList());
         QCOMPARE(flag->option(QStringLiteral("value")), QStringLiteral("false"));
         QVERIFY(init.successful());
         init.setOption(QStringLiteral("action_id"), QStringLiteral("succeeds"));
-        QCOMPARE(run(init), QStringList());
+        QCOMPARE(runAction(init).errors, QStringList());
         QCOMPARE(flag->option(QStringLiteral("value")), QStringLiteral("true"));
     }
 
@@ -355,18 +345,17 @@ private slots:
         init.setID(QStringLiteral("vi"));
         init.setOption(QStringLiteral("action_id"), QStringLiteral("env"));
         init.setOption(QStringLiteral("var_id"), QStringLiteral("nothing"));
-        QCOMPARE(run(init),
+        QCOMPARE(runAction(init).errors,
                  QStringList(QStringLiteral(
                      "Action: vi, error msg: Could not load the needed variable or action")));
         init.setOption(QStringLiteral("action_id"), QStringLiteral("nothing"));
         init.setOption(QStringLiteral("var_id"), QStringLiteral("t"));
-        QCOMPARE(run(init).size(), 1);
+        QCOMPARE(runAction(init).errors.size(), 1);
 
         // An initializer naming itself does not recurse.
         SV_Action* self = engine->action(QStringLiteral("self"));
         QVERIFY(self);
-        QSignalSpy errors(self, &SV_Action::sig_error);
-        QCOMPARE(run(*self).size(), 1);
+        QCOMPARE(runAction(*self).errors.size(), 1);
         QVERIFY(self->done());
     }
 
@@ -376,11 +365,11 @@ private slots:
         SV_VarModifier modifier;
         modifier.setOption(QStringLiteral("var_id"), QStringLiteral("t"));
         modifier.setOption(QStringLiteral("newstring"), QStringLiteral("$$t$$/bin:$$host$$"));
-        QCOMPARE(run(modifier), QStringList());
+        QCOMPARE(runAction(modifier).errors, QStringList());
         QCOMPARE(text->value(), QStringLiteral("/opt/x/bin:127.0.0.1"));
 
         modifier.setOption(QStringLiteral("var_id"), QStringLiteral("nothing"));
-        QCOMPARE(run(modifier), QStringList());
+        QCOMPARE(runAction(modifier).errors, QStringList());
         QVERIFY(modifier.done());
         QVERIFY(modifier.successful());
     }
@@ -391,23 +380,20 @@ private slots:
         pause.setOption(QStringLiteral("time"), QStringLiteral("250"));
         pause.setOption(QStringLiteral("progress-interval"), QStringLiteral("100"));
         QCOMPARE(pause.totalSteps(), 2);
-        QSignalSpy progress(&pause, &SV_Action::sig_progress);
-        QCOMPARE(run(pause), QStringList());
+        ActionRun run = runAction(pause);
+        QCOMPARE(run.errors, QStringList());
         QVERIFY(pause.done());
-        QCOMPARE(progress.count(), 3);
-        QCOMPARE(progress.at(0).at(0).toInt(), 1);
-        QCOMPARE(progress.at(1).at(0).toInt(), 2);
-        QCOMPARE(progress.at(2).at(0).toInt(), 2);
+        QCOMPARE(run.progress, (QList<int>{1, 2, 2}));
         QVERIFY(messageSeen(QStringLiteral(
             "Log message from: wait: Pausing for 250 ms, progress interval = 100 ms")));
 
         // Shorter than one interval: ends at the first tick.
         pause.setOption(QStringLiteral("time"), QStringLiteral("50"));
         QCOMPARE(pause.totalSteps(), 0);
-        progress.clear();
-        QCOMPARE(run(pause), QStringList());
+        run = runAction(pause);
+        QCOMPARE(run.errors, QStringList());
         QVERIFY(pause.done());
-        QCOMPARE(progress.at(0).at(0).toInt(), 1);
+        QCOMPARE(run.progress.first(), 1);
 
         // Step counts of odd settings.
         pause.setOption(QStringLiteral("time"), QStringLiteral("2500"));
@@ -424,7 +410,7 @@ private slots:
         pause.setID(QStringLiteral("wait"));
         pause.setOption(QStringLiteral("time"), QStringLiteral("later"));
         QCOMPARE(pause.totalSteps(), 1);
-        QCOMPARE(run(pause),
+        QCOMPARE(runAction(pause).errors,
                  QStringList(QStringLiteral(
                      "Action: wait, error msg: Invalid time: later, specified for PauseAction")));
         QVERIFY(pause.done());
@@ -449,7 +435,7 @@ private slots:
         action.setID(QStringLiteral("probe"));
         action.setOption(QStringLiteral("name"), QStringLiteral("$$host$$"));
         action.setOption(QStringLiteral("port"), open);
-        QCOMPARE(run(action), QStringList());
+        QCOMPARE(runAction(action).errors, QStringList());
         QVERIFY(action.done());
         QVERIFY(action.successful());
         QVERIFY(messageSeen(
@@ -458,7 +444,7 @@ private slots:
 
         server.close();
         QCOMPARE(
-            run(action),
+            runAction(action).errors,
             QStringList(QStringLiteral(
                             "Action: probe, error msg: Connection Refused to 127.0.0.1 at port ") +
                         open));
@@ -471,20 +457,20 @@ private slots:
         action.setOption(QStringLiteral("name"), QStringLiteral("no such host.invalid"));
         action.setOption(QStringLiteral("port"), QStringLiteral("389"));
         QCOMPARE(
-            run(action, 120000),
+            runAction(action, 120000).errors,
             QStringList(QStringLiteral(
                 "Action: probe, error msg: Could not resolve hostname: no such host.invalid")));
 
         for (const char* port : {"ldap", "70000", "-1", ""}) {
             action.setOption(QStringLiteral("port"), QString::fromLatin1(port));
-            QCOMPARE(run(action),
+            QCOMPARE(runAction(action).errors,
                      QStringList(QStringLiteral("Action: probe, error msg: Invalid port string: ") +
                                  QString::fromLatin1(port)));
         }
         SV_ServerConnectAction nameless;
         nameless.setID(QStringLiteral("probe"));
         nameless.setOption(QStringLiteral("port"), QStringLiteral("389"));
-        QCOMPARE(run(nameless),
+        QCOMPARE(runAction(nameless).errors,
                  QStringList(QStringLiteral("Action: probe, error msg: No server name given")));
     }
 };

@@ -2,6 +2,7 @@
 #include "sv_testsupport.h"
 #include "sv_testmain.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtTest>
 
@@ -63,6 +64,47 @@ private slots:
         QVERIFY2(result.err.contains("Command line = sh -c echo \"$0\" >> \"$1\" second " +
                                      record.toUtf8()),
                  result.err.constData());
+    }
+
+    // A template with an unknown reference ends the program (status 1) while the file is
+    // being filled: the temporary file beside the destination goes with it, and an existing
+    // destination stays as it was.
+    void fatalTemplateLeavesNothingBehind() {
+        TempDir dir;
+        const QString resources = dir.mkdir(QStringLiteral("res"));
+        dir.write(QStringLiteral("res/main.cf.in"), "relay = none\nmyhostname = $$nosuch$$\n");
+        const QString etc = dir.mkdir(QStringLiteral("etc"));
+        dir.write(QStringLiteral("etc/old.cf"), "kept\n");
+        const QString file = dir.file(QStringLiteral("install.xml"));
+        const QStringList expected = {QStringLiteral("old.cf")};
+        // A new destination, then one that exists.
+        for (const QString& name : {QStringLiteral("main.cf"), QStringLiteral("old.cf")}) {
+            InstallFileBuilder b;
+            b.section(QStringLiteral("install-info"))
+                .addXml(QStringLiteral("<resources dir='%1'/>").arg(resources));
+            b.section(QStringLiteral("actions"))
+                .addXml(QStringLiteral("<action type='file-install' id='conf'>"
+                                       "<option-param param='file' value='main.cf.in'/>"
+                                       "<option-param param='install-location' value='%1/%2'/>"
+                                       "<option-param param='template' value='true'/></action>")
+                            .arg(etc, name));
+            b.section(QStringLiteral("pre-install"))
+                .addXml(QStringLiteral("<run-action action_id='conf'/>"));
+            QVERIFY(b.save(file));
+            const ProcessResult result =
+                runProgram(QStringLiteral(VANTOR_PROGRAM), {QStringLiteral("--console"), file},
+                           cleanEnvironment(dir.mkdir(QStringLiteral("run"))));
+            QVERIFY(result.started);
+            QCOMPARE(result.exitCode, 1);
+            QVERIFY2(result.err.contains(
+                         "SV_VariableRegExp::fixString, Found an invalid variable ID: nosuch\n"),
+                     result.err.constData());
+            QCOMPARE(QDir(etc).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                             QDir::NoDotAndDotDot,
+                                         QDir::Name),
+                     expected);
+            QCOMPARE(readAll(etc + QStringLiteral("/old.cf")), QStringLiteral("kept\n"));
+        }
     }
 
     void unknownActionTypeStopsTheLoad() {
