@@ -549,7 +549,11 @@ private slots:
             QCOMPARE(engine()->variable(QStringLiteral("port"))->value(), typed);
             QTRY_VERIFY(!v->nextButton()->isEnabled());
             QCOMPARE(v->reasonLabel()->text(), reason);
+            QVERIFY(v->reasonLabel()->isVisible());
             QCOMPARE(v->nextButton()->toolTip(), reason);
+            const QString png = qEnvironmentVariable("VANTOR_TEST_PNG_DIR");
+            if (!png.isEmpty() && typed == QLatin1String("70000"))
+                v->mainWindow()->grab().save(png + QStringLiteral("/refused-port.png"));
             QTest::keyClick(edit, Qt::Key_Return);
             QCOMPARE(currentStage(), QStringLiteral("r1"));
         }
@@ -557,6 +561,7 @@ private slots:
         QTest::keyClicks(edit, QStringLiteral("993"));
         QTRY_VERIFY(v->nextButton()->isEnabled());
         QVERIFY(v->reasonLabel()->text().isEmpty());
+        QVERIFY(v->reasonLabel()->isHidden());
         QTest::keyClick(edit, Qt::Key_Return);
         QCOMPARE(currentStage(), QStringLiteral("r2"));
     }

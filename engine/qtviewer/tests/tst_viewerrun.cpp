@@ -232,6 +232,10 @@ int main(int argc, char** argv) {
             CHECK(out->logButton()->isEnabled());
             CHECK(out->overallBar()->value() < out->overallBar()->maximum());
             CHECK(out->failures().size() == 1);
+            // A picture of the page, for looking at it (VANTOR_TEST_PNG_DIR).
+            const QString png = qEnvironmentVariable("VANTOR_TEST_PNG_DIR");
+            if (!png.isEmpty())
+                g_viewer->mainWindow()->grab().save(png + QStringLiteral("/failed-install.png"));
             QTest::mouseClick(g_viewer->nextButton(), Qt::LeftButton);
             QTimer::singleShot(100, [] {
                 CHECK(g_viewer->doneButton()->isEnabled());
