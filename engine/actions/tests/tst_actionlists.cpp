@@ -103,7 +103,9 @@ int main(int argc, char** argv) {
     engine->init();
     const int rc = app.exec();
 
-    expect(rc == 0, QStringLiteral("event loop result %1").arg(rc));
+    // The pre-install action 'fails' reported an error that was not ignored: the run goes
+    // on to the end, and its status says an action failed.
+    expect(rc == 3, QStringLiteral("event loop result %1").arg(rc));
     expect(ScriptedViewer::current() &&
                ScriptedViewer::current()->calls.contains(QStringLiteral("startInstaller")),
            QStringLiteral("the viewer was started"));
