@@ -38,3 +38,17 @@ bench_conf() {
     printf '%s\n' "$3" >>"$out"
     printf '%s' "$out"
 }
+
+# The page size of the paged ldapsearch runs: the tools' default LDAPPAGESIZE.
+BENCH_PAGE=${BENCH_PAGE:-500}
+
+# The equality indexes of the benchmark server in DIR (as configured by slapd.sh), one line.
+bench_indexes() {
+    sed -n 's/^olcDbIndex: //p' "$1/config.ldif" | tr '\n' ',' | sed 's/,$//; s/,/, /g'
+}
+
+# The load average of the last minute (the machine may be shared: figures are compared
+# within one run).
+bench_load() {
+    cut -d' ' -f1 /proc/loadavg
+}

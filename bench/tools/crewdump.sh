@@ -40,8 +40,9 @@ echo "loading $((USERS + NGROUPS + 4)) entries..."
 qd_start "$work" "$work/data.ldif"
 export QUORELLE_MSG_CONF="$work/msg.conf"
 
+# ARGS are added to both calls (-E pr=N/noprompt: paged).
 ldapsearch_both() {
-    local -a auth=(-x -H "$QD_URI" -D "$QD_ADMIN" -w "$QD_PASSWORD" -LLL)
+    local -a auth=(-x -H "$QD_URI" -D "$QD_ADMIN" -w "$QD_PASSWORD" -LLL "$@")
     ldapsearch "${auth[@]}" -b "ou=MSG Users,ou=big.test,$QD_SUFFIX" -s sub '(objectclass=msgUser)' \
         uid mail
     ldapsearch "${auth[@]}" -b "ou=MSG Groups,ou=big.test,$QD_SUFFIX" -s sub '(objectclass=msgGroup)' \
@@ -56,13 +57,17 @@ ldapsearch_both >/dev/null
 
 unpaged=$(bench_conf "$work" unpaged LDAPPAGESIZE:0)
 always=$(bench_conf "$work" always LDAPPAGING:always)
-t_tool=() t_ls=() t_unpaged=() t_always=()
+t_tool=() t_ls=() t_unpaged=() t_always=() t_ls_paged=()
+load0=$(bench_load)
 for r in $(seq 1 "$ROUNDS"); do
     t_tool+=("$(bench_time "$tool" --domain=big.test --member)")
     t_unpaged+=("$(QUORELLE_MSG_CONF=$unpaged bench_time "$tool" --domain=big.test --member)")
     t_always+=("$(QUORELLE_MSG_CONF=$always bench_time "$tool" --domain=big.test --member)")
     t_ls+=("$(bench_time ldapsearch_both)")
+    t_ls_paged+=("$(bench_time ldapsearch_both -E "pr=$BENCH_PAGE/noprompt")")
 done
+load1=$(bench_load)
+tlp=$(median "${t_ls_paged[@]}")
 tt=$(median "${t_tool[@]}")
 tu=$(median "${t_unpaged[@]}")
 ta=$(median "${t_always[@]}")
@@ -75,7 +80,11 @@ printf 'crewdump --member, %d groups x %d members, %d users, median of %d rounds
 printf '  crewdump:                       %8.3f s\n' "$tt"
 printf '  ldapsearch -LLL, the two calls: %8.3f s\n' "$tl"
 printf '  crewdump, not paged (both searches at once): %8.3f s\n' "$tu"
+printf '  server indexes: %s; load %s before the rounds, %s after\n' "$(bench_indexes "$work")" \
+    "$load0" "$load1"
 printf 'ratio crewdump / ldapsearch: %.3f (limit 1.3)\n' "$(calc "$tt / $tl")"
 printf 'ratio default (paging when cut short) / not paged: %.3f (limit 1.05)\n' "$(calc "$tt / $tu")"
 printf 'every search paged (LDAPPAGING:always): %.3f s, ratio / not paged: %.3f\n' "$ta" "$(calc "$ta / $tu")"
 printf 'peak memory (maximum resident set): %.1f MB\n' "$(calc "$mem / 1024")"
+printf 'ldapsearch, the two calls paged (%d a page): %.3f s; ratio / not paged: %.3f\n' "$BENCH_PAGE" \
+    "$tlp" "$(calc "$tlp / $tl")"

@@ -61,9 +61,12 @@ attrs=(dn uid ou givenName sn cn mail corvaneMsgAlternateAddress corvaneMsgForwa
     physicalDeliveryOfficeName corvaneMsgVacationEnabled corvaneMsgVacationSubject
     corvaneMsgVacationMessage corvaneMsgSpamFilterEnabled corvaneMsgSpamDestroyEnabled
     corvaneMsgSpamAllowed)
+# ldapsearch_same DOMAIN [ARGS]: ARGS are added (-E pr=N/noprompt: paged).
 ldapsearch_same() {
-    ldapsearch -x -H "$QD_URI" -D "$QD_ADMIN" -w "$QD_PASSWORD" -LLL \
-        -b "ou=MSG Users,ou=$1,$QD_SUFFIX" -s sub '(objectclass=msgUser)' "${attrs[@]}"
+    local dom=$1
+    shift
+    ldapsearch -x -H "$QD_URI" -D "$QD_ADMIN" -w "$QD_PASSWORD" -LLL "$@" \
+        -b "ou=MSG Users,ou=$dom,$QD_SUFFIX" -s sub '(objectclass=msgUser)' "${attrs[@]}"
 }
 
 # Check the result once (and warm the server's caches).
@@ -75,7 +78,8 @@ ldapsearch_same big.test >/dev/null
 
 unpaged=$(bench_conf "$work" unpaged LDAPPAGESIZE:0)
 always=$(bench_conf "$work" always LDAPPAGING:always)
-t_tool=() t_ls=() t_unpaged=() t_always=() t_reader=() t_reader_always=()
+t_tool=() t_ls=() t_unpaged=() t_always=() t_reader=() t_reader_always=() t_ls_paged=()
+load0=$(bench_load)
 for r in $(seq 1 "$ROUNDS"); do
     t_tool+=("$(bench_time "$tool" --domain=big.test)")
     t_unpaged+=("$(QUORELLE_MSG_CONF=$unpaged bench_time "$tool" --domain=big.test)")
@@ -83,7 +87,10 @@ for r in $(seq 1 "$ROUNDS"); do
     t_reader+=("$(QUORELLE_MSG_CONF=$reader bench_time "$tool" --domain=big.test)")
     t_reader_always+=("$(QUORELLE_MSG_CONF=$work/reader-always.conf bench_time "$tool" --domain=big.test)")
     t_ls+=("$(bench_time ldapsearch_same big.test)")
+    t_ls_paged+=("$(bench_time ldapsearch_same big.test -E "pr=$BENCH_PAGE/noprompt")")
 done
+load1=$(bench_load)
+tlp=$(median "${t_ls_paged[@]}")
 tt=$(median "${t_tool[@]}")
 tu=$(median "${t_unpaged[@]}")
 ta=$(median "${t_always[@]}")
@@ -102,6 +109,8 @@ printf 'rosterdump, %d users, every item, median of %d rounds\n' "$USERS" "$ROUN
 printf '  rosterdump:            %8.3f s\n' "$tt"
 printf '  ldapsearch -LLL, same: %8.3f s\n' "$tl"
 printf '  rosterdump, not paged: %8.3f s\n' "$tu"
+printf '  server indexes: %s; load %s before the rounds, %s after\n' "$(bench_indexes "$work")" \
+    "$load0" "$load1"
 printf 'ratio rosterdump / ldapsearch: %.3f (limit 1.1)\n' "$(calc "$tt / $tl")"
 printf 'ratio default (paging when cut short) / not paged: %.3f (limit 1.05)\n' "$(calc "$tt / $tu")"
 printf 'every search paged (LDAPPAGING:always): %.3f s, ratio / not paged: %.3f\n' "$ta" "$(calc "$ta / $tu")"
@@ -111,3 +120,5 @@ printf '  every search paged: %.3f s, ratio / not paged: %.3f\n' "$tra" "$(calc 
 printf 'peak memory (maximum resident set): %.1f MB for %d users, %.1f MB for %d (ldapsearch %.1f MB)\n' \
     "$(calc "$mem_big / 1024")" "$USERS" "$(calc "$mem_small / 1024")" "$((USERS / 10))" \
     "$(calc "$mem_ls / 1024")"
+printf 'ldapsearch, paged (%d a page): %.3f s; ratio / not paged: %.3f\n' "$BENCH_PAGE" "$tlp" \
+    "$(calc "$tlp / $tl")"

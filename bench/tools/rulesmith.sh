@@ -79,11 +79,12 @@ mkdir -p "$work/sieve"
 for l in a b c d e f g h i j k l m n o p q r s t u v w x y z; do mkdir -p "$work/sieve/$l"; done
 chown -R cyrus "$work/sieve"
 
+# ARGS are added to both calls (-E pr=N/noprompt: paged).
 ldapsearch_both() {
-    ldapsearch -x -H "$QD_URI" -LLL -b "$QD_SUFFIX" -s sub '(objectclass=msgUser)' uid ou mail \
+    ldapsearch -x -H "$QD_URI" -LLL "$@" -b "$QD_SUFFIX" -s sub '(objectclass=msgUser)' uid ou mail \
         corvaneMsgVacationEnabled corvaneMsgVacationSubject corvaneMsgVacationMessage \
         corvaneMsgSpamFilterEnabled corvaneMsgSpamDestroyEnabled corvaneMsgSpamAllowed
-    ldapsearch -x -H "$QD_URI" -LLL -b "$QD_SUFFIX" -s sub '(objectclass=msgGroup)' cn ou member
+    ldapsearch -x -H "$QD_URI" -LLL "$@" -b "$QD_SUFFIX" -s sub '(objectclass=msgGroup)' cn ou member
 }
 
 # First run: creates every user directory. Peak memory from GNU time.
@@ -114,7 +115,8 @@ read_only() {
 
 unpaged=$(bench_conf "$work" unpaged LDAPPAGESIZE:0)
 always=$(bench_conf "$work" always LDAPPAGING:always)
-tr=() tl=() tread=() tcmp=() tcmpread=() tunpaged=() talways=()
+tr=() tl=() tread=() tcmp=() tcmpread=() tunpaged=() talways=() tlpaged=()
+load0=$(bench_load)
 for r in $(seq 1 "$ROUNDS"); do
     tr+=("$(bench_time "$tool")")
     tunpaged+=("$(QUORELLE_MSG_CONF=$unpaged bench_time read_only)")
@@ -124,15 +126,20 @@ for r in $(seq 1 "$ROUNDS"); do
         tcmpread+=("$(tool=$COMPARE bench_time read_only)")
     fi
     tl+=("$(bench_time ldapsearch_both)")
+    tlpaged+=("$(bench_time ldapsearch_both -E "pr=$BENCH_PAGE/noprompt")")
     tread+=("$(bench_time read_only)")
 done
+load1=$(bench_load)
 t_read=$(median "${tread[@]}")
+t_lspaged=$(median "${tlpaged[@]}")
 t_unpaged=$(median "${tunpaged[@]}")
 t_always=$(median "${talways[@]}")
 t_tool=$(median "${tr[@]}")
 t_ls=$(median "${tl[@]}")
 printf 'rulesmith, %d users, %d groups (3 levels), %d scripts written, median of %d rounds\n' \
     "$((DOMAINS * USERS))" "$((DOMAINS * NGROUPS))" "$nscripts" "$ROUNDS"
+printf '  server indexes: %s; load %s before the rounds, %s after\n' "$(bench_indexes "$work")" \
+    "$load0" "$load1"
 printf '  rulesmith, first run (creates directories): %8.3f s\n' "$t_first"
 printf '  rulesmith, rebuild:                         %8.3f s\n' "$t_tool"
 printf '    of which reading the directory:           %8.3f s\n' "$t_read"
@@ -142,6 +149,8 @@ printf '  reading the directory, every search paged: %8.3f s\n' "$t_always"
 printf 'ratio reading, default / not paged: %.3f (limit 1.05)\n' "$(calc "$t_read / $t_unpaged")"
 printf 'ratio reading, every search paged / not paged: %.3f\n' "$(calc "$t_always / $t_unpaged")"
 printf '  ldapsearch, users and groups:               %8.3f s\n' "$t_ls"
+printf '  ldapsearch, users and groups, paged:        %8.3f s (%d a page); ratio / not paged: %.3f\n' \
+    "$t_lspaged" "$BENCH_PAGE" "$(calc "$t_lspaged / $t_ls")"
 printf 'ratio rulesmith rebuild / ldapsearch: %.3f (limit 1.5)\n' "$(calc "$t_tool / $t_ls")"
 printf 'ratio rulesmith first run / ldapsearch: %.3f\n' "$(calc "$t_first / $t_ls")"
 printf 'peak memory (maximum resident set): %.1f MB (limit 250 MB)\n' "$(calc "$peak_kb / 1024")"

@@ -55,6 +55,18 @@ ldapsearch_one() {
         '(|(objectclass=msgUser)(objectclass=msgGroup))' uid cn
 }
 
+# zonetally's 200 searches of the domains' users and groups (attributes only) with ldapsearch,
+# one process per search; ARGS are added to each (-E pr=N/noprompt: paged). Unpaged against
+# paged, this is the cost of paging on the server's side, without the tool.
+ldapsearch_domains() {
+    local -a auth=(-x -H "$QD_URI" -D "$QD_ADMIN" -w "$QD_PASSWORD" -LLL -A)
+    local d
+    while IFS= read -r d; do
+        ldapsearch "${auth[@]}" "$@" -b "ou=MSG Users,ou=$d,$QD_SUFFIX" -s sub '(objectclass=msgUser)' uid
+        ldapsearch "${auth[@]}" "$@" -b "ou=MSG Groups,ou=$d,$QD_SUFFIX" -s sub '(objectclass=msgGroup)' cn
+    done <"$work/domains"
+}
+
 # Check the result once, and warm the server's caches.
 "$tool" >"$work/out"
 n=$(grep -c '^domain:' "$work/out")
@@ -64,21 +76,29 @@ ldapsearch_all >/dev/null
 
 unpaged=$(bench_conf "$work" unpaged LDAPPAGESIZE:0)
 always=$(bench_conf "$work" always LDAPPAGING:always)
-tz=() ls_all=() ls_one=() tu=() ta=()
+tz=() ls_all=() ls_one=() tu=() ta=() ls_dom=() ls_dom_paged=()
+load0=$(bench_load)
 for r in $(seq 1 "$ROUNDS"); do
     tz+=("$(bench_time "$tool")")
     tu+=("$(QUORELLE_MSG_CONF=$unpaged bench_time "$tool")")
     ta+=("$(QUORELLE_MSG_CONF=$always bench_time "$tool")")
     ls_all+=("$(bench_time ldapsearch_all)")
     ls_one+=("$(bench_time ldapsearch_one)")
+    ls_dom+=("$(bench_time ldapsearch_domains)")
+    ls_dom_paged+=("$(bench_time ldapsearch_domains -E "pr=$BENCH_PAGE/noprompt")")
 done
+load1=$(bench_load)
 t_tool=$(median "${tz[@]}")
 t_unpaged=$(median "${tu[@]}")
 t_always=$(median "${ta[@]}")
 t_all=$(median "${ls_all[@]}")
 t_one=$(median "${ls_one[@]}")
+t_dom=$(median "${ls_dom[@]}")
+t_dom_paged=$(median "${ls_dom_paged[@]}")
 printf 'zonetally, %d domains x (%d users, %d groups), median of %d rounds\n' \
     "$DOMAINS" "$USERS" "$NGROUPS" "$ROUNDS"
+printf '  server indexes: %s; load %s before the rounds, %s after\n' "$(bench_indexes "$work")" \
+    "$load0" "$load1"
 printf '  zonetally:                         %8.3f s\n' "$t_tool"
 printf '  ldapsearch, same %d queries:      %8.3f s\n' "$((1 + 3 * DOMAINS))" "$t_all"
 printf '  ldapsearch, one search, same data: %8.3f s\n' "$t_one"
@@ -88,3 +108,5 @@ printf 'zonetally not paged: %.3f s; ratio default / not paged: %.3f (limit 1.05
     "$(calc "$t_tool / $t_unpaged")"
 printf 'zonetally, every search paged: %.3f s; ratio / not paged: %.3f\n' "$t_always" \
     "$(calc "$t_always / $t_unpaged")"
+printf 'ldapsearch, the %d user and group searches: %.3f s not paged, %.3f s paged (%d a page); ratio: %.3f\n' \
+    "$((2 * DOMAINS))" "$t_dom" "$t_dom_paged" "$BENCH_PAGE" "$(calc "$t_dom_paged / $t_dom")"

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Private OpenLDAP directory for the tool tests and benchmarks: an mdb database in its own
 # directory, the product schema, listening on 127.0.0.1 on a free port, stopped by its pid.
+# Indexed as a production directory is: equality on objectClass, ou and uid (the tools'
+# filters and the domain lookups), mail and corvaneMsgAlternateAddress (the mail server's
+# mailbox lookups), member (group membership lookups).
 #
 # Source it and call the functions:
 #   qd_start DIR [LDIF...]   create DIR/slapd.d and DIR/db, bulk-load the LDIF files, start
@@ -12,6 +15,7 @@
 #                            (qd_add, qd_modify)
 #   qd_add LDIF              ldapadd as the administrator while the server runs
 #   qd_modify LDIF           ldapmodify as the administrator while the server runs
+#   qd_searches              the number of searches the server has completed (QD_MONITOR=1)
 # Environment read by qd_start:
 #   QD_SIZE_LIMIT            olcSizeLimit (default unlimited), e.g. "size.soft=500 size.hard=500"
 #   QD_LIMITS                olcLimits of the database (default none)
@@ -24,6 +28,8 @@
 #   QD_SYNCPROV=1            a syncrepl provider (the syncprov overlay)
 #   QD_SYNCREPL_FROM=URI     a syncrepl consumer of the provider at URI (refreshAndPersist)
 #   QD_CONF_EXTRA            lines appended to DIR/msg.conf
+#   QD_MONITOR=1             the monitor database (cn=Monitor), readable by everyone:
+#                            qd_searches prints how many searches the server has completed
 # Fixed names: suffix QD_SUFFIX, administrator QD_ADMIN with password QD_PASSWORD.
 #
 # Or run it: slapd.sh start DIR [LDIF...] (prints the port; the server keeps running)
@@ -95,6 +101,9 @@ olcDbMaxSize: 4294967296
 olcDbIndex: objectClass eq
 olcDbIndex: ou eq
 olcDbIndex: uid eq
+olcDbIndex: mail eq
+olcDbIndex: corvaneMsgAlternateAddress eq
+olcDbIndex: member eq
 olcSizeLimit: $limit
 olcAccess: ${QD_ACCESS:-to * by * read}
 CONF
@@ -106,6 +115,10 @@ CONF
     if [ "${QD_SYNCPROV:-}" = 1 ]; then
         printf '\ndn: olcOverlay=syncprov,olcDatabase={1}mdb,cn=config\nobjectClass: olcOverlayConfig\n'
         printf 'objectClass: olcSyncProvConfig\nolcOverlay: syncprov\n'
+    fi
+    if [ "${QD_MONITOR:-}" = 1 ]; then
+        printf '\ndn: olcDatabase={2}monitor,cn=config\nobjectClass: olcDatabaseConfig\n'
+        printf 'olcDatabase: {2}monitor\nolcAccess: to * by * read\n'
     fi
 }
 
@@ -212,6 +225,7 @@ qd_use() {
     # The server's options are part of what it was started with.
     local key="$*|${QD_SIZE_LIMIT:-}|${QD_LIMITS:-}|${QD_ACCESS:-}|${QD_TLS_CERT:-}|${QD_LDAPS:-}"
     key+="|${QD_SECURITY:-}|${QD_LDAPI:-}|${QD_SYNCPROV:-}|${QD_SYNCREPL_FROM:-}|${QD_CONF_EXTRA:-}"
+    key+="|${QD_MONITOR:-}"
     if [ -n "${QD_PID:-}" ] && [ "$QD_LOADED" = "$key" ]; then
         return 0
     fi
@@ -234,6 +248,14 @@ qd_stop() {
         sleep 0.1
     fi
     QD_PID=""
+}
+
+# The number of search operations the server has completed (QD_MONITOR=1), this one's own
+# search not included: the difference of two calls, less one (the first call's own search),
+# is the number of searches made in between.
+qd_searches() {
+    ldapsearch -x -H "$QD_URI" -LLL -b "cn=Search,cn=Operations,cn=Monitor" -s base \
+        monitorOpCompleted | sed -n 's/^monitorOpCompleted: //p'
 }
 
 qd_add() {

@@ -259,6 +259,52 @@ no_paging_server() {
         test "$(grep '^uid:' <<<"$TL_OUT" | sort | uniq -d | wc -l)" = 0
 }
 
+# Paging only where a size limit needs it: the searches the server answers (counted by its
+# monitor database) are the same as without paging unless a search is cut short, which is then
+# sent again in pages of LDAPPAGESIZE. OpenLDAP answers a paged search of a subtree from the
+# whole candidate list of its filter, so that a paged search costs more than an unpaged one.
+# count_searches TOOL ARGS...: tl_run, with the number of searches it made in $searches.
+count_searches() {
+    local before after
+    before=$(qd_searches)
+    tl_run "$@"
+    after=$(qd_searches)
+    searches=$((after - before - 1))
+}
+
+paging_on_demand() {
+    QD_MONITOR=1 qd_use "$TL_DIR" "$big"
+    local n_roster n_crew
+    reader_conf "LDAPPAGESIZE:0"
+    count_searches "$rosterdump" --domain=big.test --uid
+    n_roster=$searches
+    tl_check "not paged: rosterdump lists every user" test "$(grep -c '^uid:' <<<"$TL_OUT")" = 1200
+    count_searches "$crewdump" --domain=big.test --name --member
+    n_crew=$searches
+    tl_check "not paged: crewdump lists every group" test "$(grep -c '^name:' <<<"$TL_OUT")" = 600
+
+    reader_conf
+    count_searches "$rosterdump" --domain=big.test --uid
+    tl_check "no size limit: rosterdump sends its searches once, not paged" test "$searches" = "$n_roster"
+    tl_check "no size limit: rosterdump lists every user" test "$(grep -c '^uid:' <<<"$TL_OUT")" = 1200
+    count_searches "$crewdump" --domain=big.test --name --member
+    tl_check "no size limit: crewdump sends its searches once, not paged" test "$searches" = "$n_crew"
+
+    # Every search paged: 1,200 users in four pages of 300, one search each.
+    reader_conf "LDAPPAGING:always" "LDAPPAGESIZE:300"
+    count_searches "$rosterdump" --domain=big.test --uid
+    tl_check "every search paged: four pages of users" test "$searches" = $((n_roster + 3))
+    tl_check "every search paged: every user" test "$(grep -c '^uid:' <<<"$TL_OUT")" = 1200
+
+    # Cut short at 500: sent again in pages of 500 (500, 500, 200).
+    QD_MONITOR=1 QD_SIZE_LIMIT="size.soft=500 size.hard=500 size.prtotal=unlimited" qd_use "$TL_DIR" "$big"
+    reader_conf
+    count_searches "$rosterdump" --domain=big.test --uid
+    tl_check "size limit 500: cut short once, then three pages" test "$searches" = $((n_roster + 3))
+    tl_check "size limit 500: every user once" \
+        test "$(grep '^uid:' <<<"$TL_OUT" | sort -u | wc -l):$(grep -c '^uid:' <<<"$TL_OUT")" = 1200:1200
+}
+
 # ---------------------------------------------------------------- time-outs
 # start_silent MODE: a server of silent_server.py; sets silent_port.
 start_silent() {
@@ -355,6 +401,7 @@ tl_case "StartTLS never falls back" starttls_never_clear
 tl_case "replicas" replicas
 tl_case "size limit" size_limit
 tl_case "server without paging" no_paging_server
+tl_case "paging on demand" paging_on_demand
 tl_case "silent servers" silent_servers
 tl_case "dropped packets" dropped_packets
 tl_case "ldapi and SASL EXTERNAL" ldapi_external
