@@ -1,6 +1,7 @@
 #include "sv_consoleviewer.h"
 #include "sv_engine.h"
 #include "sv_engine_messagehandler.h"
+#include "sv_installcheck.h"
 #include "sv_qtviewer.h"
 
 #include <QApplication>
@@ -21,10 +22,12 @@ namespace {
 const char kUsage[] = "usage: vantor <opts> file\n"
                       "  Options: \n"
                       "    --console         Force install to run in console mode\n"
-                      "    --lang <encoding> Specify the language\n";
+                      "    --lang <encoding> Specify the language\n"
+                      "    --check           Only check the install file and report its problems\n";
 
 struct CommandLine {
     bool console = false;
+    bool check = false;
     QString language;
     QString file;
 };
@@ -37,6 +40,8 @@ bool parseCommandLine(int argc, char** argv, CommandLine& cl) {
         if (arg.startsWith("--")) {
             if (arg == "--console") {
                 cl.console = true;
+            } else if (arg == "--check") {
+                cl.check = true;
             } else if (arg == "--lang") {
                 if (i + 1 < argc)
                     cl.language = QString::fromLocal8Bit(argv[++i]);
@@ -124,6 +129,18 @@ void exitAfterFirstStage(SV_QtViewer* viewer) {
     });
 }
 
+// --check: reads the install file as a run would (directories relative to this program),
+// runs nothing, prints one line per problem on standard output. Status 1 with errors.
+int checkInstallFile(int argc, char** argv, const QString& file) {
+    QCoreApplication app(argc, argv);
+    SV_InstallCheck check(programDirectory(argv[0]));
+    check.checkFile(file);
+    const QByteArray report = check.report(file).toLocal8Bit();
+    std::fwrite(report.constData(), 1, size_t(report.size()), stdout);
+    std::fflush(stdout);
+    return check.errorCount() > 0 ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -134,6 +151,9 @@ int main(int argc, char** argv) {
         qWarning("%s", kUsage);
         return 255;
     }
+
+    if (cl.check)
+        return checkInstallFile(argc, argv, cl.file);
 
     // Without a display the window cannot come up: say so in one line and go on as with
     // --console.

@@ -14,7 +14,8 @@ namespace {
 const QByteArray kUsage = "usage: vantor <opts> file\n"
                           "  Options: \n"
                           "    --console         Force install to run in console mode\n"
-                          "    --lang <encoding> Specify the language\n";
+                          "    --lang <encoding> Specify the language\n"
+                          "    --check           Only check the install file and report its problems\n";
 const QByteArray kNoDisplay =
     "vantor: no display (DISPLAY is not set); running without the window, as with --console\n";
 
