@@ -88,6 +88,7 @@ first_rpm_name() { # the package names in the medium's component directory
 fresh_installation() {
     local target port conf pid
     target=$(mktemp -d "$TL_DIR/target-XXXXXX")
+    chmod 755 "$target" # rulesmith works below it as cyrus
     targets+=("$target")
     port=$(free_port)
     install "$target" "$port"
@@ -132,10 +133,12 @@ fresh_installation() {
 description:example.org
 nusers:1
 naliases:0
+
 " ""
     tl_run timeout 60 "$target/usr/bin/rosterdump" --domain=example.org --uid --mail
     tl_expect "rosterdump of the target" 0 "uid:postmaster
 mail:postmaster@example.org
+
 " ""
     unset QUORELLE_MSG_CONF
 
@@ -161,6 +164,7 @@ mail:postmaster@example.org
     tl_check "no Postfix or Cyrus runs from the sandbox" tl_not pgrep -f "$target/etc/(postfix|imapd)"
     if [ "$(id -u)" = 0 ]; then
         tl_check "the postmaster's Sieve script" test -f "$target/usr/sieve/p/postmaster/msg.script"
+        [ -f "$target/usr/sieve/p/postmaster/msg.script" ] || grep -i -A3 'sieve' "$TL_DIR/install.err" >&2
     fi
     tl_check "no password file is left in /tmp" tl_not grep -qs 'change-me-42\|postmaster-42' /tmp/vantortemplate*
     tl_check "no password in the install log" tl_not grep -q 'change-me-42\|postmaster-42' \

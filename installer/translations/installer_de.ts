@@ -80,15 +80,15 @@
         <translation>Verzeichnisadministrator</translation>
     </message>
     <message>
-        <source>Directory administrator&apos;s password</source>
+        <source>Directory administrator's password</source>
         <translation>Passwort des Verzeichnisadministrators</translation>
     </message>
     <message>
-        <source>Postmaster&apos;s user name</source>
+        <source>Postmaster's user name</source>
         <translation>Benutzername des Postmasters</translation>
     </message>
     <message>
-        <source>Postmaster&apos;s password</source>
+        <source>Postmaster's password</source>
         <translation>Passwort des Postmasters</translation>
     </message>
     <message>
@@ -156,23 +156,11 @@
         <translation>Prüfungen</translation>
     </message>
     <message>
-        <source>Checking the target and the names</source>
-        <translation>Ziel und Namen werden geprüft</translation>
-    </message>
-    <message>
-        <source>Checking the directory programs and port $$ldap_port$$</source>
-        <translation>Verzeichnisprogramme und Port $$ldap_port$$ werden geprüft</translation>
-    </message>
-    <message>
-        <source>Checking the directory server $$ldap_host$$:$$ldap_port$$</source>
-        <translation>Verzeichnisserver $$ldap_host$$:$$ldap_port$$ wird geprüft</translation>
-    </message>
-    <message>
         <source>The target $$target$$ cannot be written by this user. Run the installation as a user who may write there, or go back and choose another target.</source>
         <translation>Dieser Benutzer kann das Ziel $$target$$ nicht beschreiben. Starten Sie die Installation als ein Benutzer, der dort schreiben darf, oder gehen Sie zurück und wählen Sie ein anderes Ziel.</translation>
     </message>
     <message>
-        <source>The host name, the mail domain, the directory suffix or the postmaster&apos;s user name is not valid (see the log). Go back and correct it: a domain such as example.org, a suffix such as dc=example,dc=org.</source>
+        <source>The host name, the mail domain, the directory suffix or the postmaster's user name is not valid (see the log). Go back and correct it: a domain such as example.org, a suffix such as dc=example,dc=org.</source>
         <translation>Der Rechnername, die Mail-Domäne, das Verzeichnis-Suffix oder der Benutzername des Postmasters ist ungültig (siehe Protokoll). Gehen Sie zurück und korrigieren Sie ihn: eine Domäne wie example.org, ein Suffix wie dc=example,dc=org.</translation>
     </message>
     <message>
@@ -270,6 +258,34 @@
     <message>
         <source>To administer $$mail_domain$$: zonetally (domains and their counts), rosterdump --domain=$$mail_domain$$ --uid --mail (users), crewdump --domain=$$mail_domain$$ --name (groups), rulesmith (Sieve scripts). The log: Show Log on the previous page; a console installation names its log file at the end.</source>
         <translation>Verwaltung von $$mail_domain$$: zonetally (Domänen und ihre Zahlen), rosterdump --domain=$$mail_domain$$ --uid --mail (Benutzer), crewdump --domain=$$mail_domain$$ --name (Gruppen), rulesmith (Sieve-Skripte). Das Protokoll: Protokoll anzeigen auf der vorigen Seite; eine Konsoleninstallation nennt am Ende ihre Protokolldatei.</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <source>State of the existing directory</source>
+        <translation>Zustand des vorhandenen Verzeichnisses</translation>
+    </message>
+    <message>
+        <source>Every check has passed; nothing has been written yet. Next shows a summary of your choices.</source>
+        <translation>Alle Prüfungen waren erfolgreich; noch wurde nichts geschrieben. Weiter zeigt eine Zusammenfassung Ihrer Angaben.</translation>
+    </message>
+    <message>
+        <source>The host name and the first mail domain were found on this machine; change them if the mail server is to be known by other names. The addresses of the first domain end in @$$mail_domain$$.</source>
+        <translation>Rechnername und erste Mail-Domäne wurden auf diesem Rechner ermittelt; ändern Sie sie, wenn der Mail-Server unter anderen Namen bekannt sein soll. Die Adressen der ersten Domäne enden auf @$$mail_domain$$.</translation>
+    </message>
+    <message>
+        <source>The directory holds the mail domains, their users and groups. Its suffix is made from the mail domain. The administrator's password needs at least 8 characters, entered twice.</source>
+        <translation>Das Verzeichnis enthält die Mail-Domänen mit ihren Benutzern und Gruppen. Sein Suffix wird aus der Mail-Domäne gebildet. Das Passwort des Administrators braucht mindestens 8 Zeichen und wird zweimal eingegeben.</translation>
+    </message>
+    <message>
+        <source>The existing directory: its host, suffix, port and administrator, as that directory server is set up.</source>
+        <translation>Das vorhandene Verzeichnis: Rechner, Suffix, Port und Administrator, wie dieser Verzeichnisserver eingerichtet ist.</translation>
     </message>
 </context>
 </TS>
