@@ -31,12 +31,13 @@ file(COPY ${de_pages} DESTINATION ${MEDIUM_DIR}/translations/de)
 file(COPY ${src}/templates ${src}/ldif ${src}/scripts DESTINATION ${MEDIUM_DIR}/resources)
 file(COPY ${SOURCE_DIR}/tools/schema/quorelle.ldif DESTINATION ${MEDIUM_DIR}/resources/schema)
 
-# The payload: the RPM packages that cpack makes from this build.
+# The payload: the RPM package quorelle-tools that cpack makes from this build (vantor is on
+# the medium itself; the add-in is no part of a Linux installation).
 set(config ${BUILD_DIR}/CPackConfig.cmake)
 if(EXISTS ${config} AND CPACK)
   set(out ${BUILD_DIR}/medium-packages)
   file(REMOVE_RECURSE ${out})
-  execute_process(COMMAND ${CPACK} -G RPM --config ${config} -B ${out}
+  execute_process(COMMAND ${CPACK} -G RPM --config ${config} -B ${out} -D CPACK_COMPONENTS_ALL=tools
                   RESULT_VARIABLE rc OUTPUT_VARIABLE log ERROR_VARIABLE log)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "medium.cmake: cpack failed:\n${log}")

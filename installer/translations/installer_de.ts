@@ -236,10 +236,6 @@
         <translation>Abgeschlossen</translation>
     </message>
     <message>
-        <source>Done</source>
-        <translation>Fertig</translation>
-    </message>
-    <message>
         <source>The postmaster is the first user of $$mail_domain$$, with the address $$postmaster_uid$$@$$mail_domain$$.</source>
         <translation>Der Postmaster ist der erste Benutzer von $$mail_domain$$, mit der Adresse $$postmaster_uid$$@$$mail_domain$$.</translation>
     </message>
@@ -286,6 +282,10 @@
     <message>
         <source>The existing directory: its host, suffix, port and administrator, as that directory server is set up.</source>
         <translation>Das vorhandene Verzeichnis: Rechner, Suffix, Port und Administrator, wie dieser Verzeichnisserver eingerichtet ist.</translation>
+    </message>
+    <message>
+        <source>&amp;Done</source>
+        <translation>&amp;Fertig</translation>
     </message>
 </context>
 </TS>
