@@ -24,6 +24,9 @@ packages=(
   clang libfuzzer-14-dev libclang-rt-14-dev llvm
   # wizard window tests under a real X server (synthetic keys and clicks)
   xdotool
+  # packages (scripts/package.sh) and manual pages: scdoc, man and groff to check them,
+  # dpkg-shlibdeps, lintian and rpmlint, gzip, file
+  scdoc man-db groff-base dpkg-dev fakeroot lintian rpmlint gzip file
 )
 
 missing=()
@@ -37,6 +40,11 @@ if [ "${#missing[@]}" -eq 0 ]; then
 fi
 
 if [ "$(id -u)" -ne 0 ]; then
+  # A user with sudo: only the installation runs as root.
+  if command -v sudo >/dev/null; then
+    echo "setup: installing the missing packages as root through sudo"
+    exec sudo bash "$0" "$@"
+  fi
   echo "setup: missing packages (${missing[*]}); run this script as root" >&2
   exit 1
 fi
