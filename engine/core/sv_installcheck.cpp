@@ -473,7 +473,8 @@ private:
         // a reference is unusual but harmless); anywhere else they stay as written.
         if (hasReference)
             checkReferences(node, attribute, value,
-                            kind.kind == Kind::References || kind.kind == Kind::Keyword
+                            kind.kind == Kind::References || kind.kind == Kind::ReferenceList ||
+                                    kind.kind == Kind::Keyword
                                 ? RefUse::Filled
                                 : RefUse::AsWritten);
         switch (kind.kind) {
@@ -528,6 +529,7 @@ private:
                       attribute);
             break;
         case Kind::CommaList:
+        case Kind::ReferenceList:
         case Kind::OptionList:
         case Kind::ChoiceList:
             checkCommaList(node, attribute, value, subject);
@@ -1177,6 +1179,8 @@ private:
         if (optionValue(given, QStringLiteral("command")) != QLatin1String("install"))
             return;
         QString arch = optionValue(given, QStringLiteral("arch"));
+        if (!SV_VariableRegExp::references(arch).isEmpty())
+            return; // known only when the installation runs
         if (arch.isEmpty())
             arch = QStringLiteral("i386");
         const SV_XmlNode rpms = given.value(QStringLiteral("rpms"));

@@ -346,8 +346,14 @@ QList<ActionType> buildActionTypes() {
                                   keywords({QStringLiteral("fqdn"), QStringLiteral("domain"),
                                             QStringLiteral("toplevel")}),
                                   QStringLiteral("which part"))})});
+    // The value of an action that runs a program, unless the action has one of its own.
+    const Option rval =
+        opt(QStringLiteral("rval"), keywords({QStringLiteral("stdout")}),
+            QStringLiteral("\"stdout\": the action's value (for var-init) is the program's "
+                           "standard output"));
     QList<Option> process = programOptions(
-        {must(QStringLiteral("process"), refs(), QStringLiteral("the program, on PATH or a path")),
+        {rval,
+         must(QStringLiteral("process"), refs(), QStringLiteral("the program, on PATH or a path")),
          opt(QStringLiteral("template-file"), kind(Kind::OptionList),
              QStringLiteral(
                  "argument options whose values are template files, separated by \",\""))});
@@ -389,21 +395,22 @@ QList<ActionType> buildActionTypes() {
                                    QStringLiteral("what to do")),
                               must(QStringLiteral("rpms"), files,
                                    QStringLiteral("package names, separated by \",\"")),
-                              opt(QStringLiteral("arch"), text(),
+                              opt(QStringLiteral("arch"), refs(),
                                   QStringLiteral("the architecture (default i386)")),
-                              opt(QStringLiteral("extra-args"), files,
+                              opt(QStringLiteral("extra-args"), kind(Kind::ReferenceList),
                                   QStringLiteral("further rpm arguments, separated by \",\"")),
                               opt(QStringLiteral("version"), text(),
                                   QStringLiteral("query: the version the package must have"))})});
     t.append(
         {QStringLiteral("check-java"), QStringLiteral("finds a Java runtime of a minimum version"),
          programOptions(
-             {opt(QStringLiteral("java_exe"), text(), QStringLiteral("the program (default java)")),
+             {rval,
+              opt(QStringLiteral("java_exe"), text(), QStringLiteral("the program (default java)")),
               opt(QStringLiteral("version"), kind(Kind::Version),
                   QStringLiteral("the least version"))})});
     t.append({QStringLiteral("check-process"), QStringLiteral("checks that a program is running"),
-              programOptions({must(QStringLiteral("name"), refs(),
-                                   QStringLiteral("the program's command name"))})});
+              programOptions({rval, must(QStringLiteral("name"), refs(),
+                                         QStringLiteral("the program's command name"))})});
     t.append(
         {QStringLiteral("pause"), QStringLiteral("waits"),
          actionOptions(

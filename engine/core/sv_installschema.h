@@ -29,6 +29,7 @@ enum class Kind {
     ChoiceList,      // comma-separated ids of choices of the same variable
     OptionList,      // comma-separated names of options of the same action
     CommaList,       // comma-separated items
+    ReferenceList,   // comma-separated items, in each of which $$id$$ references are replaced
     Keyword,         // one of the keywords
     Flag,            // "true" switches it on; anything else leaves it off
     Integer,         // a decimal integer
