@@ -159,9 +159,11 @@ private:
                 offset = reader.characterOffset();
             }
             const QXmlStreamReader::TokenType token = reader.readNext();
-            if (m_positions && token == QXmlStreamReader::StartElement && m_open.empty())
-                skipPrologSpace(xml, offset);
-            m_afterText = token == QXmlStreamReader::Characters && !reader.isCDATA();
+            if (m_positions) {
+                if (token == QXmlStreamReader::StartElement && m_open.empty())
+                    skipPrologSpace(xml, offset);
+                m_afterText = token == QXmlStreamReader::Characters && !reader.isCDATA();
+            }
             switch (token) {
             case QXmlStreamReader::StartElement: {
                 if (int(m_open.size()) >= maxDepth) {
