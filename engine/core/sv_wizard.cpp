@@ -84,6 +84,8 @@ void SV_Wizard::showStage(SV_Stage* stage) {
     emit sig_stageEntered(stage);
     // Last: the initialisation and the sequences may finish before init() returns.
     stage->init();
+    if (m_current == stage)
+        emit sig_stageShown(stage);
     emit sig_stateChanged();
 }
 
@@ -143,8 +145,10 @@ bool SV_Wizard::cancel() {
     return m_engine->cancelInstall();
 }
 
+// A stage with a finish control offers Done, and so does the last valid stage: a wizard
+// whose file forgot the finish control can still be finished.
 bool SV_Wizard::offersDone() const {
-    return m_current && m_current->controlVisible(kFinish);
+    return m_current && (m_current->controlVisible(kFinish) || !m_current->getNextValidStage());
 }
 
 bool SV_Wizard::busy() const {
@@ -170,8 +174,6 @@ QString SV_Wizard::whyNot() const {
     const QString condition = conditionProblem();
     if (!condition.isNull())
         return condition;
-    if (!offersDone() && !m_current->getNextValidStage())
-        return tr("This is the last stage, and it offers no way to finish the installation.");
     return QString();
 }
 
@@ -276,6 +278,8 @@ bool SV_Wizard::controlVisible(const QString& control) const {
         return false;
     if (control == kNext && offersDone())
         return false;
+    if (control == kFinish)
+        return offersDone();
     return m_current->controlVisible(control);
 }
 

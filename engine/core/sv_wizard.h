@@ -21,12 +21,12 @@ class SV_Variable;
 //   stage (firstValidStage()); start() shows it.
 // - next() moves to the next valid stage, only when the stage can continue; back() to the
 //   previous valid stage, or to the file's first stage when there is none.
-// - done() hands over to the post-install actions, once, on a stage with a finish control
-//   that can continue; forward() is next() or done(), whichever the stage offers.
+// - done() hands over to the post-install actions, once, on a stage that offers Done (it
+//   has a finish control, or it is the last valid stage) and can continue; forward() is
+//   next() or done(), whichever the stage offers.
 // - canContinue(): the stage's initialisation has finished, its action sequences have
-//   finished on this visit, every input shown holds a value its variable takes, the
-//   continue conditions hold, and there is somewhere to go (a next valid stage, or a
-//   finish control). whyNot() names the first of these that fails, in that order.
+//   finished on this visit, every input shown holds a value its variable takes, and the
+//   continue conditions hold. whyNot() names the first of these that fails, in that order.
 // - cancel() asks the engine's question and ends the run on yes.
 //
 // The run ends with one of the statuses below (SV_Engine::endRun).
@@ -64,7 +64,8 @@ public:
     // Asks "Are you sure you want to exit?" through the viewer; true when the run ends.
     bool cancel();
 
-    // The current stage offers Done (its finish control) instead of Next.
+    // The current stage offers Done instead of Next: it has a finish control, or no valid
+    // stage follows it (which can change with the values entered on it).
     bool offersDone() const;
     bool canContinue() const;
     // Why the forward control is disabled, in one sentence; a null string when it is not.
@@ -75,8 +76,8 @@ public:
     bool busy() const;
 
     // The controls of the current stage: "cancel", "back", "next", "finish". Next is not
-    // visible where Done is offered. A stage without a text of its own (or with an empty
-    // one, <finish/>) gets the default label, with its keyboard mnemonic.
+    // visible where Done is offered, and Done is visible exactly there. A stage without a text of
+    // its own (or with an empty one, <finish/>) gets the default label, with its keyboard mnemonic.
     bool controlVisible(const QString& control) const;
     QString controlText(const QString& control) const;
     static QString defaultControlText(const QString& control);
@@ -87,8 +88,11 @@ public:
     static QString variableLabel(SV_Variable* variable);
 
 signals:
-    // A stage was entered (its initialisation has been started).
+    // A stage is entered: emitted before its initialisation starts (what a viewer shows
+    // first: title, controls), then sig_stageShown once init() has returned (the
+    // initialisation and the sequences may have run already).
     void sig_stageEntered(SV_Stage* stage);
+    void sig_stageShown(SV_Stage* stage);
     // canContinue() or whyNot() may have changed.
     void sig_stateChanged();
     // The stage's action sequences have finished on this visit.

@@ -136,7 +136,12 @@ QString wizard(const TempDir& dir, const QString& root) {
         return QStringLiteral("<ui-element><input-element><variable-input var_id=\"%1\"/></input-element></ui-element>").arg(QLatin1String(id));
     };
     const QString stages =
-        QStringLiteral("<stage id=\"first\"><string>First</string><ui>%1%2</ui></stage>").arg(in("name"), in("port")) +
+        QStringLiteral("<stage id=\"first\"><string>First</string><ui>%1%3%2%4</ui></stage>")
+            .arg(in("name"), in("port"),
+                 QStringLiteral("<ui-element><output-element><string>Between the inputs</string>"
+                                "<text-output/></output-element></ui-element>"),
+                 QStringLiteral("<ui-element><output-element><string>After the inputs</string>"
+                                "<text-output/></output-element></ui-element>")) +
         QStringLiteral("<stage id=\"second\"><string>Second</string><ui>%1%2%3</ui><continue-conditions>"
                        "<var-condition var_id=\"secret\" condition=\"valid-password\"/></continue-conditions></stage>")
             .arg(in("secret"), in("enabled"), in("flavour")) +
@@ -174,11 +179,15 @@ void TestInteractive::typedAnswersBackAndHiddenPassword() {
     EXPECT("== First ==");
     EXPECT("Name [nobody]: ");
     pty.send("alice\n");
+    // The elements in the order of the install file, as the window places them.
+    EXPECT("Between the inputs");
     EXPECT("Port [25]: ");
     pty.send("99999\n");
-    EXPECT("\"99999\" is refused: a whole number from 1 to 65535 is expected. Please try again.");
+    // The variable's own reason, the same the window and answer files give.
+    EXPECT("\"99999\" is not a whole number from 1 to 65535. Please try again.");
     EXPECT("Port [25]: ");
     pty.send("8080\n");
+    EXPECT("After the inputs");
     EXPECT("Enter = Next");
     EXPECT("> ");
     pty.send("\n");
@@ -186,7 +195,7 @@ void TestInteractive::typedAnswersBackAndHiddenPassword() {
     EXPECT("== Second ==");
     EXPECT("Secret: ");
     pty.send("short\n");
-    EXPECT("at least 6 characters). Please try again.");
+    EXPECT("the password needs at least 6 characters. Please try again.");
     EXPECT("Secret: ");
     pty.send("topsecret\n");
     EXPECT("Repeat the password: ");
