@@ -244,6 +244,46 @@ int cancelled(const vantortest::TempDir& tmp) {
     return status;
 }
 
+// The program records an unattended console run (its answers given with --answers) and
+// replays the recorded file: the same values, for every kind.
+int program(const vantortest::TempDir& tmp) {
+    const QString dir = tmp.mkdir(QStringLiteral("target"));
+    tmp.write(QStringLiteral("first.xml"), installFile(tmp.file(QStringLiteral("out1"))));
+    tmp.write(QStringLiteral("second.xml"), installFile(tmp.file(QStringLiteral("out2"))));
+    const QString runtime = tmp.mkdir(QStringLiteral("runtime"));
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QProcessEnvironment env = vantortest::cleanEnvironment(runtime);
+    QByteArray given;
+    const QHash<QString, QString> all = answers(dir);
+    for (const char* id : {"host", "port", "flag", "dir", "fmt", "svc", "kind", "pw", "note"})
+        given += QByteArray(id) + '=' + all.value(QLatin1String(id)).toUtf8() + '\n';
+    const QString givenFile = tmp.write(QStringLiteral("given.txt"), given);
+    const QString record = tmp.file(QStringLiteral("recorded.txt"));
+    const vantortest::ProcessResult first = vantortest::runProgram(
+        QStringLiteral(VANTOR_BINARY),
+        {QStringLiteral("--console"), QStringLiteral("--answers"), givenFile,
+         QStringLiteral("--record"), record, QStringLiteral("--record-secrets"),
+         tmp.file(QStringLiteral("first.xml"))},
+        env, tmp.path());
+    CHECK(first.exitCode == 0);
+    CHECK(!first.err.contains("nothing will be recorded"));
+    CHECK_EQ(QString::fromUtf8(readFile(record)), recorded(dir, true));
+    const vantortest::ProcessResult second =
+        vantortest::runProgram(QStringLiteral(VANTOR_BINARY),
+                               {QStringLiteral("--console"), QStringLiteral("--answers"), record,
+                                tmp.file(QStringLiteral("second.xml"))},
+                               env, tmp.path());
+    CHECK(second.exitCode == 0);
+    const QByteArray values = readFile(tmp.file(QStringLiteral("out1")));
+    CHECK(values.startsWith("mail.example.org\n2525\n"));
+    CHECK_EQ(QString::fromUtf8(readFile(tmp.file(QStringLiteral("out2")))),
+             QString::fromUtf8(values));
+    if (vantortest::scenarioFailures())
+        std::fprintf(stderr, "first:\n%s\nsecond:\n%s\n", first.err.constData(),
+                     second.err.constData());
+    return 0;
+}
+
 // --answers without --console: the window opens with the answers filled in; answers it
 // cannot take end the run (status 2) with every problem named; a file that cannot be read
 // as well.
@@ -297,6 +337,8 @@ int main(int argc, char** argv) {
         rc = noSecrets(tmp);
     else if (scenario == QLatin1String("cancel"))
         rc = cancelled(tmp);
+    else if (scenario == QLatin1String("program"))
+        rc = program(tmp);
     else if (scenario == QLatin1String("window"))
         rc = window(tmp);
     else
