@@ -44,6 +44,15 @@ int SV_ProcessAction::totalSteps() {
     return m_totalSteps;
 }
 
+QString SV_ProcessAction::rval() {
+    if (option(QStringLiteral("rval")) != QLatin1String("stdout"))
+        return SV_Action::rval();
+    QString out = m_stdout;
+    while (out.endsWith(QLatin1Char('\n')) || out.endsWith(QLatin1Char('\r')))
+        out.chop(1);
+    return out;
+}
+
 bool SV_ProcessAction::exeInPath(const QString& name) {
     if (QDir::isAbsolutePath(name))
         return QFileInfo(name).isFile();

@@ -20,6 +20,10 @@ public:
     ~SV_ProcessAction() override;
 
     int totalSteps() override;
+    // With the option "rval" set to "stdout": what the program wrote on standard output in
+    // its last run, without the line ends at its end (a var-init then takes a program's
+    // answer, such as `uname -m`). Otherwise empty, as for every process action.
+    QString rval() override;
 
     // True when a file of that name exists in one of the directories of PATH (an
     // absolute name is tested directly).

@@ -1,4 +1,5 @@
 #include "sv_rpmaction.h"
+#include "sv_variableregexp.h"
 
 #include "sv_childprocess.h"
 #include "sv_engine.h"
@@ -63,11 +64,17 @@ SV_RPMAction::SV_RPMAction(QObject* parent)
 }
 
 void SV_RPMAction::initInternalOptions(bool reportErrors) {
+    // "arch" and each piece of "extra-args" may name variables ($$target$$): an install file
+    // can then install into the root and the architecture it found out. The pieces are
+    // split before the replacement, so a value holding a comma stays one argument.
     m_arch = option(QStringLiteral("arch"));
+    SV_VariableRegExp::fixString(m_arch);
     if (m_arch.isEmpty())
         m_arch = QStringLiteral("i386");
     m_command = option(QStringLiteral("command"));
     m_extraArgs = option(QStringLiteral("extra-args")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (QString& arg : m_extraArgs)
+        SV_VariableRegExp::fixString(arg);
     const QString rpms = option(QStringLiteral("rpms"));
     if (rpms.isNull()) {
         m_rpms.clear();

@@ -87,6 +87,16 @@ public:
     QString component(const QString& name) const;
     QString translationFile(const QString& name) const;
 
+    // The rules behind the lookups above, for readers of an install file that run nothing
+    // (the install-file check): a directory attribute resolved against the program's
+    // directory; a file name in a directory; the translation files installed for a locale;
+    // a translated file for a locale.
+    static QString resolveDirectory(const QString& prefix, const QString& value);
+    static QString lookupFile(const QString& dir, const QString& name);
+    static QStringList translationFiles(const QString& translationDir, const QString& locale);
+    static QString translationFileFor(const QString& translationDir, const QString& locale,
+                                      const QString& name);
+
     void storeProfile(const QString& id);
     // True while storeProfile(id) is setting the profile's variables.
     bool applyingProfile(const QString& id) const { return m_applyingProfiles.contains(id); }
@@ -124,6 +134,9 @@ public:
     void loadLanguages(const SV_XmlNode& root);
     static QString loadAttr(const SV_XmlNode& node, const QString& name);
     QString loadDisplayText(const SV_XmlNode& node) const;
+    // The text of a display element as it is looked up in the translations; a null string
+    // when the element has no <string> child.
+    static QString displayTextSource(const SV_XmlNode& node);
     void loadProfiles(const SV_XmlNode& root);
     void detectLocale();
     void loadLocale();

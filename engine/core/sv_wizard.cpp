@@ -20,7 +20,23 @@ QString quoted(const QString& text) {
 
 } // namespace
 
-SV_Wizard::SV_Wizard(QObject* parent) : QObject(parent), m_engine(SV_Engine::engine()) {}
+namespace {
+
+std::function<void(SV_Wizard*)>& creationHook() {
+    static std::function<void(SV_Wizard*)> hook;
+    return hook;
+}
+
+} // namespace
+
+SV_Wizard::SV_Wizard(QObject* parent) : QObject(parent), m_engine(SV_Engine::engine()) {
+    if (creationHook())
+        creationHook()(this);
+}
+
+void SV_Wizard::setCreationHook(std::function<void(SV_Wizard*)> hook) {
+    creationHook() = std::move(hook);
+}
 
 SV_Wizard::~SV_Wizard() {
     disconnectStage();
@@ -93,6 +109,7 @@ bool SV_Wizard::next() {
     SV_Stage* next = m_current->getNextValidStage();
     if (!next)
         return false;
+    emit sig_stagePassed(m_current);
     showStage(next);
     return true;
 }
@@ -112,6 +129,7 @@ bool SV_Wizard::back() {
 bool SV_Wizard::done() {
     if (!m_current || !offersDone() || !canContinue())
         return false;
+    emit sig_stagePassed(m_current);
     m_finishing = true;
     m_current->finish();
     emit sig_stateChanged();

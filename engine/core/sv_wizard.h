@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class SV_Condition;
 class SV_Engine;
 class SV_Stage;
@@ -42,6 +44,9 @@ public:
 
     explicit SV_Wizard(QObject* parent = nullptr);
     ~SV_Wizard() override;
+    // Called with every wizard right after it is made, before it shows a stage (the answer
+    // recorder of --record follows the walk from there).
+    static void setCreationHook(std::function<void(SV_Wizard*)> hook);
 
     // The stage the wizard opens with, or null when no stage is valid.
     static SV_Stage* firstValidStage();
@@ -92,6 +97,9 @@ signals:
     void sig_stateChanged();
     // The stage's action sequences have finished on this visit.
     void sig_actionsFinished();
+    // The user goes on from the current stage (Next or Done): emitted before it is left,
+    // while it is still currentStage().
+    void sig_stagePassed(SV_Stage* stage);
 
 private:
     void slot_initializationDone();

@@ -120,6 +120,12 @@ void SV_QtViewer::setLoadingMessage(const QString& message) {
 // ---- start-up --------------------------------------------------------------------------
 
 void SV_QtViewer::startInstaller() {
+    // The viewer is made before the engine installs the translations of the locale, so the
+    // default button labels are translated again now.
+    m_cancelText = tr("&Cancel");
+    m_backText = tr("&Back");
+    m_nextText = tr("&Next");
+    m_doneText = tr("&Done");
     initInternalOptions();
 
     // Never an empty window: without a stage to show the run ends here.

@@ -293,6 +293,38 @@ private slots:
         }
     }
 
+    void archAndExtraArgumentsNameVariables() {
+        Root root;
+        QVERIFY(root.ok());
+        TempDir dir;
+        components(dir, {QStringLiteral("mta-2.0-1")});
+        // The root holds a comma: the extra arguments are split before the replacement.
+        const QString target = dir.mkdir(QStringLiteral("a,b"));
+        QVERIFY(rpm({QStringLiteral("--root"), target, QStringLiteral("--initdb")}).exitCode == 0);
+        SV_Engine::engine()->loadVariables(vantortest::parseXml(
+            QStringLiteral("<installation><variables>"
+                           "<variable id='rpmroot' default='%1'><data-type><text-data/></data-type></variable>"
+                           "<variable id='rpmarch' default='i386'><data-type><text-data/></data-type></variable>"
+                           "</variables></installation>")
+                .arg(target)));
+        SV_RPMAction action;
+        setUp(action, QStringLiteral("install"), QStringLiteral("mta"), root);
+        action.setOption(QStringLiteral("extra-args"), QStringLiteral("--root,$$rpmroot$$,--nodeps"));
+        action.setOption(QStringLiteral("arch"), QStringLiteral("$$rpmarch$$"));
+        QCOMPARE(run(action).errors, QStringList());
+        QVERIFY(action.successful());
+        QCOMPARE(action.commandLine().mid(1, 4),
+                 QStringList({"-Uh", "--root", target, "--nodeps"}));
+        const vantortest::ProcessResult q =
+            rpm({QStringLiteral("--root"), target, QStringLiteral("-q"), QStringLiteral("mta")});
+        QCOMPARE(q.exitCode, 0);
+        QCOMPARE(root.installed(QStringLiteral("mta")), QString()); // the other root is untouched
+        // The second run asks the same root and leaves the package out.
+        vantortest::clearMessages();
+        QCOMPARE(run(action).errors, QStringList());
+        QVERIFY(!rpmRan());
+    }
+
     void queryAndRemove() {
         Root root;
         QVERIFY(root.install(file(QStringLiteral("mta-2.0-1"))));

@@ -29,6 +29,7 @@
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTimer>
+#include <QTranslator>
 #include <QtTest>
 
 #include <functional>
@@ -194,6 +195,37 @@ private slots:
         QVERIFY(v->doneButton()->isHidden());
         // Every stage widget exists up front, one per stage, in the stack.
         QCOMPARE(v->stageStack()->count(), 2);
+    }
+
+    // Translations installed after the viewer was made (as the engine installs those of
+    // the locale) give the default button labels.
+    void defaultLabelsTranslatedAtStart() {
+        class German : public QTranslator {
+        public:
+            QString translate(const char* context, const char* source, const char*, int) const override {
+                if (qstrcmp(context, "SV_QtViewer") != 0)
+                    return QString();
+                const QMap<QString, QString> de{{"&Cancel", "&Abbrechen"}, {"&Back", "&Zurück"},
+                                                {"&Next", "&Weiter"}, {"&Done", "&Fertig"}};
+                return de.value(QString::fromLatin1(source));
+            }
+            bool isEmpty() const override { return false; }
+        };
+        load(QStringLiteral("<stages><stage id='t1'><string>One</string><ui>%1</ui></stage>"
+                            "<stage id='t2'><string>Two</string><ui>%1</ui></stage></stages>")
+                 .arg(label("Hello")));
+        m_viewer = std::make_unique<SV_QtViewer>(nullptr, "viewer");
+        German german;
+        QCoreApplication::installTranslator(&german);
+        m_viewer->setDesktopSize(1024, 768);
+        m_viewer->startInstaller();
+        QCoreApplication::removeTranslator(&german);
+        SV_QtViewer* v = m_viewer.get();
+        QCOMPARE(v->cancelButton()->text(), QStringLiteral("&Abbrechen"));
+        QCOMPARE(v->nextButton()->text(), QStringLiteral("&Weiter"));
+        QTRY_VERIFY(v->nextButton()->isEnabled());
+        QTest::mouseClick(v->nextButton(), Qt::LeftButton);
+        QCOMPARE(v->backButton()->text(), QStringLiteral("&Zurück"));
     }
 
     // Next on the last valid stage stays; Back on the first shown stage shows the
