@@ -53,8 +53,9 @@ QString SV_Engine::loadDisplayText(const SV_XmlNode& node) const {
     const SV_XmlNode string = node.firstChildElement(QStringLiteral("string"));
     if (string.isNull())
         return QStringLiteral("");
-    // Texts are looked up in their Latin-1 form; an untranslated text comes back in that form.
-    const QString text = QString::fromLatin1(string.text().trimmed().toLatin1());
+    // Every character is kept: translation files map the texts as written (UTF-8), and
+    // an untranslated text comes back as it stands.
+    const QString text = string.text().trimmed();
     if (text.isEmpty())
         return text;
     return QCoreApplication::translate("SV_Engine", text.toUtf8().constData());
