@@ -1,5 +1,7 @@
 #include "sv_engine_messagehandler.h"
 
+#include "sv_secrets.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -8,7 +10,8 @@
 #include <cstdlib>
 
 void vantorMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    QByteArray bytes = message.toLocal8Bit();
+    // Whatever part of the program wrote it, no secret reaches standard error.
+    QByteArray bytes = SV_Secrets::hide(message).toUtf8();
     if (!bytes.endsWith('\n'))
         bytes.append('\n');
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
