@@ -21,10 +21,12 @@ namespace {
 const char kUsage[] = "usage: vantor <opts> file\n"
                       "  Options: \n"
                       "    --console         Force install to run in console mode\n"
-                      "    --lang <encoding> Specify the language\n";
+                      "    --lang <encoding> Specify the language\n"
+                      "    --verbose         Show the log messages on standard error\n";
 
 struct CommandLine {
     bool console = false;
+    bool verbose = false;
     QString language;
     QString file;
 };
@@ -37,6 +39,8 @@ bool parseCommandLine(int argc, char** argv, CommandLine& cl) {
         if (arg.startsWith("--")) {
             if (arg == "--console") {
                 cl.console = true;
+            } else if (arg == "--verbose") {
+                cl.verbose = true;
             } else if (arg == "--lang") {
                 if (i + 1 < argc)
                     cl.language = QString::fromLocal8Bit(argv[++i]);
@@ -146,6 +150,12 @@ int main(int argc, char** argv) {
             cl.console = true;
         }
     }
+
+    // Log messages are echoed to standard error as they happen, except where the console
+    // viewer uses the terminal (they would break its lines, and an unattended run's
+    // standard error often ends up in a build log): there only --verbose shows them. The
+    // log itself always has them.
+    SV_Logger::setEcho(!cl.console || cl.verbose);
 
     // The viewer seam: the wizard window unless in console mode.
     std::unique_ptr<QCoreApplication> app;

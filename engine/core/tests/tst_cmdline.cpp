@@ -14,7 +14,8 @@ namespace {
 const QByteArray kUsage = "usage: vantor <opts> file\n"
                           "  Options: \n"
                           "    --console         Force install to run in console mode\n"
-                          "    --lang <encoding> Specify the language\n";
+                          "    --lang <encoding> Specify the language\n"
+                          "    --verbose         Show the log messages on standard error\n";
 const QByteArray kNoDisplay =
     "vantor: no display (DISPLAY is not set); running without the window, as with --console\n";
 
@@ -31,6 +32,7 @@ private slots:
     void runStopsAfterPreinstall_data();
     void runStopsAfterPreinstall();
     void programDirectory();
+    void verboseEchoesLogMessages();
 
 private:
     ProcessResult run(const QStringList& args, const QString& workDir = QString());
@@ -193,6 +195,29 @@ void TestCommandLine::programDirectory() {
     QCOMPARE(r.exitCode, 0);
     QVERIFY(out.open(QIODevice::ReadOnly));
     QCOMPARE(out.readAll(), (bin + "/res|en").toUtf8());
+}
+
+// The console run keeps standard error free of log messages; --verbose (anywhere among
+// the options) shows them. The log file has them either way.
+void TestCommandLine::verboseEchoesLogMessages() {
+    const QString file = writeInstallFile("verbose");
+    const QByteArray message = "Log message from: write: Command line = sh -c";
+    for (const QStringList& args : {QStringList{"--console", file}, QStringList{"--verbose", "--console", file},
+                                    QStringList{"--console", file, "--verbose"}}) {
+        const ProcessResult r = run(args);
+        QVERIFY(r.started);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err.contains(message), args.contains("--verbose"));
+        if (!args.contains("--verbose"))
+            QCOMPARE(r.err, QByteArray());
+        const QRegularExpressionMatch log =
+            QRegularExpression("Installation log: (\\S+)").match(QString::fromUtf8(r.out));
+        QVERIFY2(log.hasMatch(), r.out.constData());
+        QFile f(log.captured(1));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("   Command line = sh -c"));
+    }
+    QCOMPARE(run({"--verbose"}).exitCode, 255); // still needs a file
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
