@@ -1,5 +1,7 @@
 #include "sv_consoleterminal.h"
 
+#include "sv_secrets.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -61,7 +63,7 @@ int SV_ConsoleTerminal::width() const {
 
 void SV_ConsoleTerminal::write(const QString& text) {
     endProgress();
-    writeAll(STDOUT_FILENO, text.toLocal8Bit());
+    writeAll(STDOUT_FILENO, SV_Secrets::hide(text).toUtf8());
 }
 
 QStringList SV_ConsoleTerminal::wrap(const QString& text, int width) {
@@ -121,7 +123,7 @@ bool SV_ConsoleTerminal::readLine(const QString& prompt, QString& line, bool hid
             s_echoOff = 1;
         }
     }
-    writeAll(STDOUT_FILENO, prompt.toLocal8Bit());
+    writeAll(STDOUT_FILENO, SV_Secrets::hide(prompt).toUtf8());
     QByteArray bytes;
     bool ended = false;
     for (;;) {
@@ -144,7 +146,7 @@ bool SV_ConsoleTerminal::readLine(const QString& prompt, QString& line, bool hid
     }
     if (bytes.endsWith('\r'))
         bytes.chop(1);
-    line = QString::fromLocal8Bit(bytes);
+    line = QString::fromUtf8(bytes);
     // A last line without its line end still counts; only an empty end is the end.
     return !(ended && bytes.isEmpty());
 }
@@ -173,10 +175,10 @@ void SV_ConsoleTerminal::progress(const QString& title, int percent) {
                            .arg(QString(filled, QLatin1Char('#')),
                                 QString(barWidth - filled, QLatin1Char(' ')))
                            .arg(percent, 3)
-                       + title;
+                       + SV_Secrets::hide(title);
         line = line.left(w);
         line += QString(w - line.size(), QLatin1Char(' '));
-        writeAll(STDOUT_FILENO, "\r" + line.toLocal8Bit());
+        writeAll(STDOUT_FILENO, "\r" + line.toUtf8());
         m_progressOpen = true;
         return;
     }
@@ -184,7 +186,10 @@ void SV_ConsoleTerminal::progress(const QString& title, int percent) {
     if (title != m_progressTitle || quarter != m_progressQuarter) {
         if (title != m_progressTitle || quarter > m_progressQuarter)
             writeAll(STDOUT_FILENO,
-                     QStringLiteral("  %1% %2\n").arg(percent, 3).arg(title).toLocal8Bit());
+                     QStringLiteral("  %1% %2\n")
+                         .arg(percent, 3)
+                         .arg(SV_Secrets::hide(title))
+                         .toUtf8());
         m_progressTitle = title;
         m_progressQuarter = quarter;
     }

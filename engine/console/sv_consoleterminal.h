@@ -6,7 +6,8 @@
 
 // The console viewer's terminal: standard input and output, whether each is a terminal,
 // the width to wrap to, line input (optionally without echo) and a progress line that is
-// redrawn in place on a terminal and printed as a few plain lines otherwise.
+// redrawn in place on a terminal and printed as a few plain lines otherwise. Text is
+// written and read in UTF-8; nothing written shows a secret (SV_Secrets).
 class SV_ConsoleTerminal {
 public:
     SV_ConsoleTerminal();

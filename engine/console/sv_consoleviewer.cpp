@@ -8,6 +8,7 @@
 #include "sv_installsequenceaction.h"
 #include "sv_passwordvariable.h"
 #include "sv_profile.h"
+#include "sv_secrets.h"
 #include "sv_stage.h"
 #include "sv_uielement.h"
 #include "sv_variable.h"
@@ -37,7 +38,7 @@ QString controlLabel(SV_Stage* stage, const QString& control, const QString& fal
 }
 
 void writeError(const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
+    const QByteArray bytes = SV_Secrets::hide(text).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
 }
