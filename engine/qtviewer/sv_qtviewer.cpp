@@ -115,6 +115,12 @@ void SV_QtViewer::setLoadingMessage(const QString& message) {
 // ---- start-up --------------------------------------------------------------------------
 
 void SV_QtViewer::startInstaller() {
+    // The default button labels in the language chosen at start-up: this viewer was made
+    // before the translations were installed.
+    m_cancelText = tr("&Cancel");
+    m_backText = tr("&Back");
+    m_nextText = tr("&Next");
+    m_doneText = tr("&Done");
     initInternalOptions();
 
     // Never an empty window: without a stage to show the run ends here.
