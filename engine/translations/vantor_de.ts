@@ -93,6 +93,17 @@
     </message>
 </context>
 <context>
+    <name>SV_InstallSequenceAction</name>
+    <message>
+        <source>The following error occurred:</source>
+        <translation>Der folgende Fehler ist aufgetreten:</translation>
+    </message>
+    <message>
+        <source>Do you want to continue?</source>
+        <translation>Möchten Sie fortfahren?</translation>
+    </message>
+</context>
+<context>
     <name>SV_QtBoolInput</name>
     <message>
         <source>True</source>
