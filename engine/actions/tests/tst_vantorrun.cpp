@@ -51,11 +51,12 @@ private slots:
         const QString file = dir.file(QStringLiteral("install.xml"));
         QVERIFY(installFile(record).save(file));
         const ProcessResult result =
-            runProgram(QStringLiteral(VANTOR_PROGRAM), {QStringLiteral("--console"), file},
+            runProgram(QStringLiteral(VANTOR_PROGRAM), {QStringLiteral("--console"), QStringLiteral("--verbose"), file},
                        cleanEnvironment(dir.mkdir(QStringLiteral("run"))));
         QVERIFY(result.started);
         // The console viewer goes on after the pre-install list; without stages it runs
-        // the post-install list (one more "second") and the run ends regularly.
+        // the post-install list (one more "second") and the run ends regularly. The log
+        // messages are on standard error with --verbose only.
         QCOMPARE(result.exitCode, 0);
         QVERIFY2(!result.err.contains("Could not create a viewer for the installation"),
                  result.err.constData());
