@@ -38,8 +38,13 @@ public:
     // Ends the progress line of the job (a newline on a terminal).
     void endProgress();
 
-    // Word-wraps text to a width; a word longer than the width is cut.
+    // Word-wraps text to a width in columns; a word longer than the width is cut.
     static QStringList wrap(const QString& text, int width);
+    // The columns a text takes on a terminal: East Asian wide characters take two,
+    // combining marks none, every other character one.
+    static int columns(const QString& text);
+    // The longest start of the text that fits into width columns.
+    static QString leftColumns(const QString& text, int width);
 
 private:
     bool m_inputTty = false;

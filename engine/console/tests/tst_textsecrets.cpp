@@ -2,6 +2,7 @@
 // script kept byte for byte (terminal, log file), no secret in any output while the
 // actions still get it, a quiet standard error unless --verbose, and the language that
 // the environment's locale names.
+#include "sv_consoleterminal.h"
 #include "sv_consoletestrun.h"
 
 #include <QDir>
@@ -27,6 +28,7 @@ private slots:
     void secretsNeverShown_data();
     void secretsNeverShown();
     void localeSelectsGerman();
+    void wideCharactersTakeTwoColumns();
 };
 
 void TestTextSecrets::nonLatinInstallFile_data() {
@@ -175,6 +177,23 @@ void TestTextSecrets::localeSelectsGerman() {
         QVERIFY2(run.out.contains("Die Installation wurde erfolgreich abgeschlossen.") == german,
                  run.out.constData());
     }
+}
+
+// Japanese text is wrapped by the columns it takes on a terminal (two per character), so
+// a line never runs past the width; combining marks take none.
+void TestTextSecrets::wideCharactersTakeTwoColumns() {
+    QCOMPARE(SV_ConsoleTerminal::columns(QStringLiteral("abc")), 3);
+    QCOMPARE(SV_ConsoleTerminal::columns(QStringLiteral("ようこそ")), 8);
+    QCOMPARE(SV_ConsoleTerminal::columns(QStringLiteral("Почта")), 5);
+    QCOMPARE(SV_ConsoleTerminal::columns(QStringLiteral("e\u0301")), 1);
+    QCOMPARE(SV_ConsoleTerminal::columns(QString::fromUcs4(U"\U00020B9F")), 2); // beyond the BMP
+    QCOMPARE(SV_ConsoleTerminal::leftColumns(QStringLiteral("ようこそ"), 5), QStringLiteral("よう"));
+    QCOMPARE(SV_ConsoleTerminal::wrap(QStringLiteral("サーバー メール 準備ができました"), 10),
+             QStringList({QStringLiteral("サーバー"), QStringLiteral("メール"), QStringLiteral("準備ができ"),
+                          QStringLiteral("ました")}));
+    QCOMPARE(SV_ConsoleTerminal::wrap(QStringLiteral("aa ようこそ"), 11), QStringList{QStringLiteral("aa ようこそ")});
+    QCOMPARE(SV_ConsoleTerminal::wrap(QStringLiteral("aa ようこそ"), 10),
+             QStringList({QStringLiteral("aa"), QStringLiteral("ようこそ")}));
 }
 
 QTEST_GUILESS_MAIN(TestTextSecrets)
