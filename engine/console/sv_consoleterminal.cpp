@@ -208,8 +208,8 @@ void SV_ConsoleTerminal::progress(const QString& title, int percent) {
         QString line = QStringLiteral("[%1%2] %3% ")
                            .arg(QString(filled, QLatin1Char('#')),
                                 QString(barWidth - filled, QLatin1Char(' ')))
-                           .arg(percent, 3)
-                       + SV_Secrets::hide(title);
+                           .arg(percent, 3) +
+                       SV_Secrets::hide(title);
         line = leftColumns(line, w);
         line += QString(w - columns(line), QLatin1Char(' '));
         writeAll(STDOUT_FILENO, "\r" + line.toUtf8());
@@ -219,11 +219,9 @@ void SV_ConsoleTerminal::progress(const QString& title, int percent) {
     const int quarter = percent / 25;
     if (title != m_progressTitle || quarter != m_progressQuarter) {
         if (title != m_progressTitle || quarter > m_progressQuarter)
-            writeAll(STDOUT_FILENO,
-                     QStringLiteral("  %1% %2\n")
-                         .arg(percent, 3)
-                         .arg(SV_Secrets::hide(title))
-                         .toUtf8());
+            writeAll(
+                STDOUT_FILENO,
+                QStringLiteral("  %1% %2\n").arg(percent, 3).arg(SV_Secrets::hide(title)).toUtf8());
         m_progressTitle = title;
         m_progressQuarter = quarter;
     }

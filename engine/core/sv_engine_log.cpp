@@ -107,8 +107,8 @@ QString SV_Engine::getQMLLog(SV_LogMessageType type) const {
         out += QStringLiteral("<h3><u>") + tr("Installation Error Messages") +
                QStringLiteral("</u></h3>\n<ul>\n");
         for (const StoredMessage& m : storedMessages(m_installErrors)) {
-            out += QStringLiteral("<li><font color=red>") + tr("Error from ID: ") + m.id.toHtmlEscaped() +
-                   QStringLiteral("</font>\n");
+            out += QStringLiteral("<li><font color=red>") + tr("Error from ID: ") +
+                   m.id.toHtmlEscaped() + QStringLiteral("</font>\n");
             out += QStringLiteral("<pre>") + m.text.toHtmlEscaped() +
                    QStringLiteral("\n</pre>\n</li>\n");
         }
@@ -120,8 +120,7 @@ QString SV_Engine::getQMLLog(SV_LogMessageType type) const {
         for (const StoredMessage& m : storedMessages(m_installLog)) {
             out += QStringLiteral("<li>");
             if (!m.id.isEmpty())
-                out += tr("Log message from ID: ") + m.id.toHtmlEscaped() +
-                       QLatin1Char('\n');
+                out += tr("Log message from ID: ") + m.id.toHtmlEscaped() + QLatin1Char('\n');
             out += QStringLiteral("<pre>") + m.text.toHtmlEscaped() +
                    QStringLiteral("\n</pre>\n</li>\n");
         }

@@ -51,7 +51,8 @@ private slots:
         const QString file = dir.file(QStringLiteral("install.xml"));
         QVERIFY(installFile(record).save(file));
         const ProcessResult result =
-            runProgram(QStringLiteral(VANTOR_PROGRAM), {QStringLiteral("--console"), QStringLiteral("--verbose"), file},
+            runProgram(QStringLiteral(VANTOR_PROGRAM),
+                       {QStringLiteral("--console"), QStringLiteral("--verbose"), file},
                        cleanEnvironment(dir.mkdir(QStringLiteral("run"))));
         QVERIFY(result.started);
         // The console viewer goes on after the pre-install list; without stages it runs

@@ -13,9 +13,9 @@ QString Run::logPath() const {
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
-Run runConsole(const vantortest::TempDir& dir, const QString& installFile, const QByteArray& answers,
-               Input input, int timeoutMs, const QStringList& extraEnv, const QStringList& extraArgs,
-               const QString& vantor) {
+Run runConsole(const vantortest::TempDir& dir, const QString& installFile,
+               const QByteArray& answers, Input input, int timeoutMs, const QStringList& extraEnv,
+               const QStringList& extraArgs, const QString& vantor) {
     Run run;
     QProcess process;
     QProcessEnvironment env = vantortest::cleanEnvironment(dir.mkdir(QStringLiteral("xdg")));
@@ -27,7 +27,8 @@ Run runConsole(const vantortest::TempDir& dir, const QString& installFile, const
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir.path());
     QString program = vantor.isEmpty() ? QStringLiteral(VANTOR_PROGRAM) : vantor;
-    QStringList args = QStringList{QStringLiteral("--console")} + extraArgs + QStringList{installFile};
+    QStringList args =
+        QStringList{QStringLiteral("--console")} + extraArgs + QStringList{installFile};
     if (input == Input::DevNull) {
         process.setStandardInputFile(QProcess::nullDevice());
     } else if (input == Input::Closed) {

@@ -25,8 +25,8 @@ struct Run {
 // Runs `vantor --console file` with the answers on standard input, in the temporary
 // directory, killed (and reported as timed out) after timeoutMs. extraArgs go before the
 // file; program replaces the vantor built here (a link to it laid out as installed).
-Run runConsole(const vantortest::TempDir& dir, const QString& installFile, const QByteArray& answers,
-               Input input = Input::Data, int timeoutMs = 60000,
+Run runConsole(const vantortest::TempDir& dir, const QString& installFile,
+               const QByteArray& answers, Input input = Input::Data, int timeoutMs = 60000,
                const QStringList& extraEnv = {}, const QStringList& extraArgs = {},
                const QString& program = QString());
 

@@ -4,8 +4,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRegularExpression>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <cerrno>
@@ -251,7 +251,8 @@ void TestInteractive::typedAnswersBackAndHiddenPassword() {
     QVERIFY2(!wizard.contains("Log message from:") && !wizard.contains("Error message from:"),
              wizard.constData());
     const QRegularExpressionMatch logPath =
-        QRegularExpression(QStringLiteral("Installation log: (\\S+)")).match(QString::fromUtf8(wizard));
+        QRegularExpression(QStringLiteral("Installation log: (\\S+)"))
+            .match(QString::fromUtf8(wizard));
     QVERIFY(logPath.hasMatch());
     const QByteArray log = readFile(logPath.captured(1));
     QVERIFY(log.contains("Command line = sh -c"));

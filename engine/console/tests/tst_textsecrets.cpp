@@ -40,16 +40,25 @@ void TestTextSecrets::nonLatinInstallFile_data() {
         << QByteArrayList{u8("\nПочтовый сервер «Кворель»\n="),
                           u8("== Добро пожаловать =="),
                           u8("Мастер установит почтовый сервер на узле почта.пример.рф."),
-                          u8("Имя узла"), u8("почта.пример.рф"), u8("Полная установка"),
-                          u8("== Проверка =="), u8("Сервер почта.пример.рф — готов\n")}
+                          u8("Имя узла"),
+                          u8("почта.пример.рф"),
+                          u8("Полная установка"),
+                          u8("== Проверка =="),
+                          u8("Сервер почта.пример.рф — готов\n")}
         << QByteArrayList{u8("   * Log message from ID: greet\n"),
-                          u8("   Command line = sh -c printf '%s\\n' \"$1\" greet Сервер почта.пример.рф — готов\n"),
+                          u8("   Command line = sh -c printf '%s\\n' \"$1\" greet Сервер "
+                             "почта.пример.рф — готов\n"),
                           u8("   Standard Out = Сервер почта.пример.рф — готов\n")};
     QTest::newRow("japanese")
         << QStringLiteral(VANTOR_UNICODE_DATA "/japanese.xml")
-        << QByteArrayList{u8("\nメールサーバー「クォレル」\n="), u8("== ようこそ =="),
-                          u8("このウィザードは メール.例え.jp にメールサーバーをインストールします。"),
-                          u8("ホスト名"), u8("メール.例え.jp"), u8("完全インストール"), u8("== 確認 =="),
+        << QByteArrayList{u8("\nメールサーバー「クォレル」\n="),
+                          u8("== ようこそ =="),
+                          u8("このウィザードは メール.例え.jp "
+                             "にメールサーバーをインストールします。"),
+                          u8("ホスト名"),
+                          u8("メール.例え.jp"),
+                          u8("完全インストール"),
+                          u8("== 確認 =="),
                           u8("サーバー メール.例え.jp の準備ができました\n")}
         << QByteArrayList{u8("   * Log message from ID: greet\n"),
                           u8("   Standard Out = サーバー メール.例え.jp の準備ができました\n")};
@@ -78,9 +87,11 @@ void TestTextSecrets::nonLatinInstallFile() {
 
     // --verbose echoes the messages, every character kept.
     TempDir dir2;
-    const Run verbose = runConsole(dir2, file, QByteArray(), Input::DevNull, 60000, {}, {"--verbose"});
+    const Run verbose =
+        runConsole(dir2, file, QByteArray(), Input::DevNull, 60000, {}, {"--verbose"});
     QCOMPARE(verbose.status, 0);
-    QVERIFY2(verbose.err.contains("Log message from: greet: Command line = sh -c"), verbose.err.constData());
+    QVERIFY2(verbose.err.contains("Log message from: greet: Command line = sh -c"),
+             verbose.err.constData());
     QVERIFY2(verbose.err.contains(logLines.last().mid(3 + 15)), verbose.err.constData());
 }
 
@@ -99,28 +110,37 @@ void TestTextSecrets::secretsNeverShown() {
     TempDir dir;
     const QString root = dir.mkdir(QStringLiteral("root"));
     const QString password = QStringLiteral("Пароль-s3cret-€");
-    const QString variables = QStringLiteral(
-        "<variable id='pw'><string>Password</string><data-type><password-data>"
-        "<password-conditions min_length='6'/></password-data></data-type></variable>"
-        "<variable id='gen'><string>Generated</string><data-type><text-data/></data-type></variable>"
-        "<variable id='root' default='%1'><string>Root</string><data-type><text-data/></data-type></variable>")
-                                    .arg(root);
+    const QString variables =
+        QStringLiteral(
+            "<variable id='pw'><string>Password</string><data-type><password-data>"
+            "<password-conditions min_length='6'/></password-data></data-type></variable>"
+            "<variable "
+            "id='gen'><string>Generated</string><data-type><text-data/></data-type></variable>"
+            "<variable id='root' "
+            "default='%1'><string>Root</string><data-type><text-data/></data-type></variable>")
+            .arg(root);
     const QString actions =
-        QStringLiteral("<action type='generate-password' id='make'><option-param param='length' value='14'/>"
-                       "<option-param param='min' value='65'/><option-param param='max' value='90'/></action>") +
-        shAction(QStringLiteral("use"),
-                 QStringLiteral("printf '%s %s\\n' \"$2\" \"$3\" >\"$1/received\"; echo \"out $2 $3\"; "
-                                "echo \"err $2 $3\" >&2; exit 1"),
-                 {QStringLiteral("$$root$$"), QStringLiteral("$$pw$$"), QStringLiteral("$$gen$$")});
+        QStringLiteral(
+            "<action type='generate-password' id='make'><option-param param='length' value='14'/>"
+            "<option-param param='min' value='65'/><option-param param='max' "
+            "value='90'/></action>") +
+        shAction(
+            QStringLiteral("use"),
+            QStringLiteral("printf '%s %s\\n' \"$2\" \"$3\" >\"$1/received\"; echo \"out $2 $3\"; "
+                           "echo \"err $2 $3\" >&2; exit 1"),
+            {QStringLiteral("$$root$$"), QStringLiteral("$$pw$$"), QStringLiteral("$$gen$$")});
     const QString stages = QStringLiteral(
-        "<stage id='s'><string>Secrets</string><initialization><var-init var_id='gen' action_id='make'/></initialization>"
+        "<stage id='s'><string>Secrets</string><initialization><var-init var_id='gen' "
+        "action_id='make'/></initialization>"
         "<ui><ui-element><input-element><variable-input var_id='pw'/></input-element></ui-element>"
         "<ui-element><input-element><variable-input var_id='gen'/></input-element></ui-element>"
         "<ui-element><output-element><string>Using them</string><action-sequence output='text'>"
         "<actionID action_id='use'/></action-sequence></output-element></ui-element></ui>"
-        "<continue-conditions><var-condition var_id='pw' condition='valid-password'/></continue-conditions></stage>");
+        "<continue-conditions><var-condition var_id='pw' "
+        "condition='valid-password'/></continue-conditions></stage>");
     const QString file = writeInstallFile(dir, variables, actions, stages);
-    const Run run = runConsole(dir, file, "pw=" + password.toUtf8() + "\n", Input::Data, 60000, {}, options);
+    const Run run =
+        runConsole(dir, file, "pw=" + password.toUtf8() + "\n", Input::Data, 60000, {}, options);
     QVERIFY2(!run.timedOut, run.out.constData());
     QCOMPARE(run.status, 3); // the command failed
 
@@ -134,7 +154,7 @@ void TestTextSecrets::secretsNeverShown() {
     QVERIFY(!logPath.isEmpty());
     const QByteArray log = readFile(logPath);
     QCOMPARE(QFileInfo(logPath).permissions() & ~(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                   QFileDevice::ReadUser | QFileDevice::WriteUser),
+                                                  QFileDevice::ReadUser | QFileDevice::WriteUser),
              QFileDevice::Permissions());
     for (const QByteArray& secret : {password.toUtf8(), generated}) {
         QVERIFY2(!run.out.contains(secret), run.out.constData());
@@ -145,9 +165,11 @@ void TestTextSecrets::secretsNeverShown() {
     QVERIFY2(run.out.contains("out ******** ********"), run.out.constData());
     QVERIFY2(log.contains("   Standard Out = out ******** ********\n"), log.constData());
     QVERIFY2(log.contains("   Standard Err = err ******** ********\n"), log.constData());
-    QVERIFY2(log.contains("Process returned error message: err ******** ********"), log.constData());
+    QVERIFY2(log.contains("Process returned error message: err ******** ********"),
+             log.constData());
     if (options.contains("--verbose"))
-        QVERIFY2(run.err.contains("Log message from: use: Command line = sh -c"), run.err.constData());
+        QVERIFY2(run.err.contains("Log message from: use: Command line = sh -c"),
+                 run.err.constData());
     else
         QCOMPARE(run.err, QByteArray());
 }
@@ -165,9 +187,10 @@ void TestTextSecrets::localeSelectsGerman() {
     QByteArray answers = readFile(QStringLiteral(VANTOR_EXAMPLE_DIR "/answers.txt"));
     QVERIFY(!answers.isEmpty());
     for (const char* lang : {"de_DE.UTF-8", "C.UTF-8"}) {
-        const Run run = runConsole(dir, QStringLiteral(VANTOR_EXAMPLE_DIR "/install.xml"), answers, Input::Data,
-                                   90000, {QStringLiteral("QUORELLE_INSTALL_ROOT=") + root, QStringLiteral("LANG=") + lang},
-                                   {}, bin + QStringLiteral("/vantor"));
+        const Run run = runConsole(
+            dir, QStringLiteral(VANTOR_EXAMPLE_DIR "/install.xml"), answers, Input::Data, 90000,
+            {QStringLiteral("QUORELLE_INSTALL_ROOT=") + root, QStringLiteral("LANG=") + lang}, {},
+            bin + QStringLiteral("/vantor"));
         QVERIFY2(!run.timedOut, run.out.constData());
         QCOMPARE(run.status, 0);
         const bool german = QByteArray(lang).startsWith("de");
@@ -187,11 +210,13 @@ void TestTextSecrets::wideCharactersTakeTwoColumns() {
     QCOMPARE(SV_ConsoleTerminal::columns(QStringLiteral("Почта")), 5);
     QCOMPARE(SV_ConsoleTerminal::columns(QStringLiteral("e\u0301")), 1);
     QCOMPARE(SV_ConsoleTerminal::columns(QString::fromUcs4(U"\U00020B9F")), 2); // beyond the BMP
-    QCOMPARE(SV_ConsoleTerminal::leftColumns(QStringLiteral("ようこそ"), 5), QStringLiteral("よう"));
+    QCOMPARE(SV_ConsoleTerminal::leftColumns(QStringLiteral("ようこそ"), 5),
+             QStringLiteral("よう"));
     QCOMPARE(SV_ConsoleTerminal::wrap(QStringLiteral("サーバー メール 準備ができました"), 10),
-             QStringList({QStringLiteral("サーバー"), QStringLiteral("メール"), QStringLiteral("準備ができ"),
-                          QStringLiteral("ました")}));
-    QCOMPARE(SV_ConsoleTerminal::wrap(QStringLiteral("aa ようこそ"), 11), QStringList{QStringLiteral("aa ようこそ")});
+             QStringList({QStringLiteral("サーバー"), QStringLiteral("メール"),
+                          QStringLiteral("準備ができ"), QStringLiteral("ました")}));
+    QCOMPARE(SV_ConsoleTerminal::wrap(QStringLiteral("aa ようこそ"), 11),
+             QStringList{QStringLiteral("aa ようこそ")});
     QCOMPARE(SV_ConsoleTerminal::wrap(QStringLiteral("aa ようこそ"), 10),
              QStringList({QStringLiteral("aa"), QStringLiteral("ようこそ")}));
 }

@@ -53,7 +53,9 @@ void TestYesNo::german() {
     QVERIFY(translator.load(QStringLiteral(VANTOR_ENGINE_QM_DE)));
     QCoreApplication::installTranslator(&translator);
     QCOMPARE(SV_ConsoleYesNo::choices(), QStringLiteral("(j/n)"));
-    QCOMPARE(int(SV_ConsoleYesNo::parse(line, QStringLiteral("Starten"), QStringLiteral("stoppen"))), answer);
+    QCOMPARE(
+        int(SV_ConsoleYesNo::parse(line, QStringLiteral("Starten"), QStringLiteral("stoppen"))),
+        answer);
     QCoreApplication::removeTranslator(&translator);
 }
 

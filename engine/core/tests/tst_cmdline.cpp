@@ -202,8 +202,9 @@ void TestCommandLine::programDirectory() {
 void TestCommandLine::verboseEchoesLogMessages() {
     const QString file = writeInstallFile("verbose");
     const QByteArray message = "Log message from: write: Command line = sh -c";
-    for (const QStringList& args : {QStringList{"--console", file}, QStringList{"--verbose", "--console", file},
-                                    QStringList{"--console", file, "--verbose"}}) {
+    for (const QStringList& args :
+         {QStringList{"--console", file}, QStringList{"--verbose", "--console", file},
+          QStringList{"--console", file, "--verbose"}}) {
         const ProcessResult r = run(args);
         QVERIFY(r.started);
         QCOMPARE(r.exitCode, 0);

@@ -172,15 +172,17 @@ void TestLog::everyScriptKept() {
              QStringList({QStringLiteral("Log message from: шаг<1>: ") + russian + "\n" + japanese,
                           QStringLiteral("Error message from: ja: ") + german,
                           QStringLiteral("<i>") + japanese}));
-    QVERIFY(e->getTextLog(SV_LogLog).endsWith(QStringLiteral("   * Log message from ID: шаг<1>\n   ") +
-                                              russian + "\n   " + japanese + "\n\n"));
-    QVERIFY(e->getTextLog(SV_LogError).endsWith(
-        QStringLiteral("   * Error message from ID: ja\n   ") + german + "\n\n"));
+    QVERIFY(
+        e->getTextLog(SV_LogLog).endsWith(QStringLiteral("   * Log message from ID: шаг<1>\n   ") +
+                                          russian + "\n   " + japanese + "\n\n"));
+    QVERIFY(e->getTextLog(SV_LogError)
+                .endsWith(QStringLiteral("   * Error message from ID: ja\n   ") + german + "\n\n"));
     QVERIFY(e->getTextLog(SV_LogDebug).endsWith(QStringLiteral("   <i>") + japanese + "\n"));
-    QVERIFY(e->getQMLLog(SV_LogLog).endsWith(QStringLiteral("<li>Log message from ID: шаг&lt;1&gt;\n<pre>") +
-                                             russian + "\n" + japanese + "\n</pre>\n</li>\n</ul>\n</qt>\n"));
-    QVERIFY(e->getQMLLog(SV_LogError).endsWith(QStringLiteral("<pre>") + german +
-                                               "\n</pre>\n</li>\n</ul>\n</qt>\n"));
+    QVERIFY(e->getQMLLog(SV_LogLog).endsWith(
+        QStringLiteral("<li>Log message from ID: шаг&lt;1&gt;\n<pre>") + russian + "\n" + japanese +
+        "\n</pre>\n</li>\n</ul>\n</qt>\n"));
+    QVERIFY(e->getQMLLog(SV_LogError)
+                .endsWith(QStringLiteral("<pre>") + german + "\n</pre>\n</li>\n</ul>\n</qt>\n"));
     QVERIFY(e->getQMLLog(SV_LogDebug).contains(QStringLiteral("&lt;i&gt;") + japanese + "\n"));
     QVERIFY(!e->getQMLLog(SV_LogAll).contains(QStringLiteral("<i>")));
 }
@@ -191,16 +193,16 @@ void TestLog::hideSecretTexts_data() {
     QTest::addColumn<QString>("hidden");
     QTest::newRow("no secret") << "plain text" << QStringList() << "plain text";
     QTest::newRow("empty secret ignored") << "abc" << QStringList{""} << "abc";
-    QTest::newRow("every occurrence") << "pw=s3cret; echo s3cret" << QStringList{"s3cret"}
-                                      << "pw=********; echo ********";
+    QTest::newRow("every occurrence")
+        << "pw=s3cret; echo s3cret" << QStringList{"s3cret"} << "pw=********; echo ********";
     QTest::newRow("overlapping secrets are one")
         << "x abcdef y" << QStringList{"abcd", "cdef"} << "x ******** y";
     QTest::newRow("adjacent occurrences are one") << "[s3s3]" << QStringList{"s3"} << "[********]";
     QTest::newRow("overlapping occurrences of one secret")
         << "aaaa" << QStringList{"aaa"} << "********";
-    QTest::newRow("non-Latin secret") << QStringLiteral("пароль: секрет!")
-                                      << QStringList{QStringLiteral("секрет")}
-                                      << QStringLiteral("пароль: ********!");
+    QTest::newRow("non-Latin secret")
+        << QStringLiteral("пароль: секрет!") << QStringList{QStringLiteral("секрет")}
+        << QStringLiteral("пароль: ********!");
     QTest::newRow("a secret of stars") << "a ** b" << QStringList{"**"} << "a ******** b";
 }
 
@@ -228,7 +230,8 @@ void TestLog::secretsNeverStoredOrEchoed() {
         QVERIFY(SV_Secrets::isSecret(&generated));
         e->log(QStringLiteral("write-secrets"),
                QStringLiteral("Command line = sh -c x Geheim-1 Zq9!xR\nStandard Out = Geheim-2\n"));
-        e->err(QStringLiteral("write-secrets"), QStringLiteral("Process returned error message: Zq9!xR"));
+        e->err(QStringLiteral("write-secrets"),
+               QStringLiteral("Process returned error message: Zq9!xR"));
         e->dbg(QStringLiteral("arg: Geheim-1"));
         QCOMPARE(password.option(QStringLiteral("pass1")), QStringLiteral("Geheim-1"));
         QCOMPARE(generated.value(), QStringLiteral("Zq9!xR"));
@@ -236,11 +239,12 @@ void TestLog::secretsNeverStoredOrEchoed() {
     // Gone with the variables; a fixed secret stays for the rest of the run.
     SV_Secrets::addValue(QStringLiteral("T0k3n"));
     e->log(QStringLiteral("x"), QStringLiteral("Geheim-1 T0k3n"));
-    QCOMPARE(vantortest::messages(),
-             QStringList({"Log message from: write-secrets: Command line = sh -c x ******** ********\n"
-                          "Standard Out = ********\n",
-                          "Error message from: write-secrets: Process returned error message: ********",
-                          "arg: ********", "Log message from: x: Geheim-1 ********"}));
+    QCOMPARE(
+        vantortest::messages(),
+        QStringList({"Log message from: write-secrets: Command line = sh -c x ******** ********\n"
+                     "Standard Out = ********\n",
+                     "Error message from: write-secrets: Process returned error message: ********",
+                     "arg: ********", "Log message from: x: Geheim-1 ********"}));
     const QString all = e->getTextLog(SV_LogAll) + e->getQMLLog(SV_LogAll);
     for (const char* secret : {"Geheim-2", "Zq9!xR", "T0k3n"})
         QVERIFY2(!all.contains(QLatin1String(secret)), secret);
@@ -259,7 +263,8 @@ void TestLog::echoOff() {
     e->dbg("debug stored only");
     SV_Logger::setEcho(true);
     QVERIFY(vantortest::messages().isEmpty());
-    QVERIFY(e->getTextLog(SV_LogLog).endsWith("   * Log message from ID: quiet\n   stored only\n\n"));
+    QVERIFY(
+        e->getTextLog(SV_LogLog).endsWith("   * Log message from ID: quiet\n   stored only\n\n"));
     QVERIFY(e->getTextLog(SV_LogError).endsWith("   error stored only\n\n"));
     QVERIFY(e->getTextLog(SV_LogDebug).endsWith("   debug stored only\n"));
     e->log("loud", "echoed");

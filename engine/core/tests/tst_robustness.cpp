@@ -68,7 +68,8 @@ void TestRobustness::initTestCase() {
 ProcessResult TestRobustness::run(const QString& file, const QStringList& options) {
     // Console mode with nothing to answer: these files have no stages to walk.
     return vantortest::runProgram(QStringLiteral(VANTOR_PROGRAM),
-                                  QStringList{QStringLiteral("--console")} + options + QStringList{file},
+                                  QStringList{QStringLiteral("--console")} + options +
+                                      QStringList{file},
                                   m_env, QString(), 120000);
 }
 

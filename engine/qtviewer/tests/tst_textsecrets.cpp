@@ -102,7 +102,8 @@ bool anyContains(const QStringList& texts, const QString& wanted) {
 void expectShown(const QString& where, const QStringList& texts, const QStringList& wanted) {
     for (const QString& w : wanted)
         if (!anyContains(texts, w))
-            fail(QStringLiteral("%1: \"%2\" not shown; shown: %3").arg(where, w, texts.join(QStringLiteral(" | "))));
+            fail(QStringLiteral("%1: \"%2\" not shown; shown: %3")
+                     .arg(where, w, texts.join(QStringLiteral(" | "))));
 }
 
 void expectHidden(const QString& where, const QString& all, const QStringList& secrets) {
@@ -159,7 +160,8 @@ QString showAllLog(const QString& saveTo = QString()) {
     picture(log, QStringLiteral("log"));
     if (!saveTo.isEmpty()) {
         SV_QtLogViewer::setFileNameAsker([saveTo](QWidget*, const QString&) { return saveTo; });
-        QPushButton* save = buttonWithText(log, QCoreApplication::translate("SV_QtLogViewer", "Save To File"));
+        QPushButton* save =
+            buttonWithText(log, QCoreApplication::translate("SV_QtLogViewer", "Save To File"));
         if (!save)
             fail(QStringLiteral("the log window has no button \"Save To File\""));
         else
@@ -180,7 +182,8 @@ void checkSavedLog(const QString& path, const QByteArrayList& wanted) {
     const QByteArray saved = readFile(path);
     for (const QByteArray& w : wanted)
         if (!saved.contains(w))
-            fail(QStringLiteral("the saved log lacks \"%1\":\n%2").arg(QString::fromUtf8(w), QString::fromUtf8(saved)));
+            fail(QStringLiteral("the saved log lacks \"%1\":\n%2")
+                     .arg(QString::fromUtf8(w), QString::fromUtf8(saved)));
     const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
                                             QFileDevice::ReadOther | QFileDevice::WriteOther;
     if (QFileInfo(path).permissions() & others)
@@ -191,8 +194,8 @@ void checkSavedLog(const QString& path, const QByteArrayList& wanted) {
 
 QString preparedLogFile(const TempDir& dir) {
     const QString path = dir.write(QStringLiteral("install.log"), "an older log\n");
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                    QFileDevice::ReadOther);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ReadGroup | QFileDevice::ReadOther);
     return path;
 }
 
@@ -234,27 +237,34 @@ const QString kPassword = QStringLiteral("Geheimnis-€42");
 void secrets(const TempDir& dir) {
     const QString root = dir.mkdir(QStringLiteral("root"));
     InstallFileBuilder b;
-    b.section("variables").addXml(
-        "<variable id='pw'><string>Password</string><data-type><password-data>"
-        "<password-conditions min_length='6'/></password-data></data-type></variable>"
-        "<variable id='gen'><string>Generated</string><data-type><text-data/></data-type></variable>");
+    b.section("variables")
+        .addXml(
+            "<variable id='pw'><string>Password</string><data-type><password-data>"
+            "<password-conditions min_length='6'/></password-data></data-type></variable>"
+            "<variable "
+            "id='gen'><string>Generated</string><data-type><text-data/></data-type></variable>");
     b.section("actions").addXml(
-        QStringLiteral("<action type='generate-password' id='make'><option-param param='length' value='14'/>"
-                       "<option-param param='min' value='65'/><option-param param='max' value='90'/></action>"
-                       "<action type='process' id='use'><option-param param='process' value='sh'/>"
-                       "<option-param param='arg1' value='-c'/>"
-                       "<option-param param='arg2' value='printf \"%s %s\" \"$2\" \"$3\" &gt;\"$1/received\"; "
-                       "echo \"out $2 $3\"; echo \"err $2 $3\" &gt;&amp;2'/>"
-                       "<option-param param='arg3' value='use'/><option-param param='arg4' value='%1'/>"
-                       "<option-param param='arg5' value='$$pw$$'/><option-param param='arg6' value='$$gen$$'/>"
-                       "<option-param param='stderr-is-err' value='false'/></action>")
+        QStringLiteral(
+            "<action type='generate-password' id='make'><option-param param='length' value='14'/>"
+            "<option-param param='min' value='65'/><option-param param='max' value='90'/></action>"
+            "<action type='process' id='use'><option-param param='process' value='sh'/>"
+            "<option-param param='arg1' value='-c'/>"
+            "<option-param param='arg2' value='printf \"%s %s\" \"$2\" \"$3\" &gt;\"$1/received\"; "
+            "echo \"out $2 $3\"; echo \"err $2 $3\" &gt;&amp;2'/>"
+            "<option-param param='arg3' value='use'/><option-param param='arg4' value='%1'/>"
+            "<option-param param='arg5' value='$$pw$$'/><option-param param='arg6' "
+            "value='$$gen$$'/>"
+            "<option-param param='stderr-is-err' value='false'/></action>")
             .arg(root));
     b.section("pre-install").addXml("<var-init var_id='gen' action_id='make'/>");
     b.section("stages").addXml(
         "<stage id='password'><string>Password</string><ui><ui-element><input-element>"
         "<variable-input var_id='pw'/></input-element></ui-element></ui>"
-        "<continue-conditions><var-condition var_id='pw' condition='valid-password'/></continue-conditions></stage>"
-        "<stage id='use'><string>Use</string><ui><finish/><ui-element><output-element><string>Using it</string>"
+        "<continue-conditions><var-condition var_id='pw' "
+        "condition='valid-password'/></continue-conditions></stage>"
+        "<stage "
+        "id='use'><string>Use</string><ui><finish/><ui-element><output-element><string>Using "
+        "it</string>"
         "<action-sequence output='text'><actionID action_id='use'/></action-sequence>"
         "</output-element></ui-element></ui></stage>");
     const QString file = dir.file(QStringLiteral("install.xml"));
@@ -274,7 +284,8 @@ void secrets(const TempDir& dir) {
                 if (c.unicode() < 0x80)
                     QTest::keyClick(e, c.toLatin1());
                 else // a key that only gives its text, as an input method does
-                    QTest::sendKeyEvent(QTest::Click, e, Qt::Key_unknown, QString(c), Qt::NoModifier);
+                    QTest::sendKeyEvent(QTest::Click, e, Qt::Key_unknown, QString(c),
+                                        Qt::NoModifier);
             }
             ++typed;
         }
@@ -298,9 +309,12 @@ void secrets(const TempDir& dir) {
         expectHidden(QStringLiteral("the log window"), log, secrets);
         checkSavedLog(logFile, {"   Standard Out = out ******** ********\n",
                                 "   Standard Err = err ******** ********\n"});
-        expectHidden(QStringLiteral("the saved log"), QString::fromUtf8(readFile(logFile)), secrets);
-        expectHidden(QStringLiteral("standard error"), vantortest::messages().join(QLatin1Char('\n')), secrets);
-        if (!anyContains(vantortest::messages(), QStringLiteral("Log message from: use: Command line = ")))
+        expectHidden(QStringLiteral("the saved log"), QString::fromUtf8(readFile(logFile)),
+                     secrets);
+        expectHidden(QStringLiteral("standard error"),
+                     vantortest::messages().join(QLatin1Char('\n')), secrets);
+        if (!anyContains(vantortest::messages(),
+                         QStringLiteral("Log message from: use: Command line = ")))
             fail(QStringLiteral("standard error lacks the log message"));
     };
     SV_Engine::engine()->setInstallFile(file);
@@ -399,13 +413,15 @@ void german(const TempDir& dir) {
     g_fill = [root](const QString&) {
         setIfEmpty(QStringLiteral("maildomain"), {QStringLiteral("example.org")});
         setIfEmpty(QStringLiteral("install_root"), {root});
-        setIfEmpty(QStringLiteral("admin_password"), {QStringLiteral("s3cret-pw"), QStringLiteral("s3cret-pw")});
+        setIfEmpty(QStringLiteral("admin_password"),
+                   {QStringLiteral("s3cret-pw"), QStringLiteral("s3cret-pw")});
     };
     g_check = [](const QString& stage) {
         expectGerman(stage, visibleTexts(g_viewer->mainWindow()));
         if (stage == QLatin1String("welcome")) {
             // Cancel asks in German; "Nein" keeps the wizard.
-            answerGermanBox(QStringLiteral("Möchten Sie die Installation wirklich beenden?"), QStringLiteral("&Nein"));
+            answerGermanBox(QStringLiteral("Möchten Sie die Installation wirklich beenden?"),
+                            QStringLiteral("&Nein"));
             QTest::mouseClick(g_viewer->cancelButton(), Qt::LeftButton);
             QTest::qWait(50);
         } else if (stage == QLatin1String("install")) {
@@ -432,9 +448,8 @@ int main(int argc, char** argv) {
     SV_Engine::setViewerFactory([] {
         g_viewer = new SV_QtViewer(nullptr, "viewer");
         g_viewer->setDesktopSize(800, 600);
-        g_viewer->setStageShownHook([](const QString& id) {
-            QTimer::singleShot(100, [id] { stepWhenReady(id, 0); });
-        });
+        g_viewer->setStageShownHook(
+            [](const QString& id) { QTimer::singleShot(100, [id] { stepWhenReady(id, 0); }); });
         return g_viewer;
     });
     SV_Engine* engine = SV_Engine::engine();
@@ -442,18 +457,23 @@ int main(int argc, char** argv) {
     QStringList expectedPages;
     if (g_scenario == QLatin1String("russian")) {
         nonLatin({QStringLiteral(VANTOR_UNICODE_DATA "/russian.xml"),
-                  {QStringLiteral("Добро пожаловать"), QStringLiteral("Мастер установит почтовый сервер на узле почта.пример.рф."),
-                   QStringLiteral("Имя узла"), QStringLiteral("почта.пример.рф"), QStringLiteral("Вид установки"),
-                   QStringLiteral("Полная установка"), QStringLiteral("Только почта"), QStringLiteral("Запустить службы"),
+                  {QStringLiteral("Добро пожаловать"),
+                   QStringLiteral("Мастер установит почтовый сервер на узле почта.пример.рф."),
+                   QStringLiteral("Имя узла"), QStringLiteral("почта.пример.рф"),
+                   QStringLiteral("Вид установки"), QStringLiteral("Полная установка"),
+                   QStringLiteral("Только почта"), QStringLiteral("Запустить службы"),
                    QStringLiteral("Да, запустить"), QStringLiteral("Нет, позже")},
                   QStringLiteral("Сервер почта.пример.рф — готов")},
                  dir);
         expectedPages = QStringList{"welcome", "check"};
     } else if (g_scenario == QLatin1String("japanese")) {
         nonLatin({QStringLiteral(VANTOR_UNICODE_DATA "/japanese.xml"),
-                  {QStringLiteral("ようこそ"), QStringLiteral("このウィザードは メール.例え.jp にメールサーバーをインストールします。"),
-                   QStringLiteral("ホスト名"), QStringLiteral("メール.例え.jp"), QStringLiteral("インストールの種類"),
-                   QStringLiteral("完全インストール"), QStringLiteral("メールのみ"), QStringLiteral("サービスを開始する"),
+                  {QStringLiteral("ようこそ"),
+                   QStringLiteral(
+                       "このウィザードは メール.例え.jp にメールサーバーをインストールします。"),
+                   QStringLiteral("ホスト名"), QStringLiteral("メール.例え.jp"),
+                   QStringLiteral("インストールの種類"), QStringLiteral("完全インストール"),
+                   QStringLiteral("メールのみ"), QStringLiteral("サービスを開始する"),
                    QStringLiteral("はい、開始する"), QStringLiteral("いいえ、後で")},
                   QStringLiteral("サーバー メール.例え.jp の準備ができました")},
                  dir);
@@ -463,7 +483,8 @@ int main(int argc, char** argv) {
         expectedPages = QStringList{"password", "use"};
     } else if (g_scenario == QLatin1String("german")) {
         german(dir);
-        expectedPages = QStringList{"welcome", "kind", "settings", "admin", "checks", "install", "done"};
+        expectedPages =
+            QStringList{"welcome", "kind", "settings", "admin", "checks", "install", "done"};
     } else {
         std::fprintf(stderr, "unknown scenario\n");
         return 2;
@@ -478,6 +499,7 @@ int main(int argc, char** argv) {
     CHECK(status == 0);
     if (g_shown != expectedPages)
         fail(QStringLiteral("pages shown: %1").arg(g_shown.join(QLatin1Char(' '))));
-    std::fprintf(stderr, "%s: %s\n", qPrintable(g_scenario), vantortest::scenarioFailures() ? "FAILED" : "passed");
+    std::fprintf(stderr, "%s: %s\n", qPrintable(g_scenario),
+                 vantortest::scenarioFailures() ? "FAILED" : "passed");
     return vantortest::scenarioFailures() ? 1 : 0;
 }
