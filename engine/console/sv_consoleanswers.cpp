@@ -8,28 +8,17 @@
 #include "sv_passwordvariable.h"
 #include "sv_textvariable.h"
 
-#include <QDoubleValidator>
 #include <QHash>
-#include <QIntValidator>
+#include <QRegularExpression>
 
 #include <algorithm>
 
 namespace {
 
-QStringList choiceIds(SV_Variable* variable) {
-    QStringList ids;
-    auto it = variable->choiceIterator();
-    while (it.hasNext())
-        ids << it.next()->ID();
-    return ids;
-}
-
-QString expected(QValidator* validator) {
-    if (auto* v = qobject_cast<QIntValidator*>(validator))
-        return QStringLiteral("a whole number from %1 to %2").arg(v->bottom()).arg(v->top());
-    if (auto* v = qobject_cast<QDoubleValidator*>(validator))
-        return QStringLiteral("a number from %1 to %2").arg(v->bottom()).arg(v->top());
-    return QStringLiteral("a valid value");
+// The kinds whose answers never hold a blank followed by "#": a comment may follow them.
+bool takesComment(SV_Variable* variable) {
+    return qobject_cast<SV_NumberVariable*>(variable) || qobject_cast<SV_BoolVariable*>(variable) ||
+           qobject_cast<SV_ChoiceVariable*>(variable);
 }
 
 } // namespace
@@ -79,7 +68,8 @@ void SV_ConsoleAnswers::check(SV_Engine* engine) {
             m_problems << QStringLiteral("line %1: unknown variable \"%2\"").arg(a.line).arg(a.id);
             continue;
         }
-        const QString why = checkValue(variable, a.value);
+        QStringList values;
+        const QString why = variable->parseAnswer(answerText(variable, a.value), values);
         if (!why.isNull())
             m_problems << QStringLiteral("line %1: %2: %3").arg(a.line).arg(a.id, why);
     }
@@ -91,11 +81,17 @@ void SV_ConsoleAnswers::check(SV_Engine* engine) {
 }
 
 void SV_ConsoleAnswers::applyAll(SV_Engine* engine) {
-    for (const SV_ConsoleAnswer& a : m_answers)
+    for (const SV_ConsoleAnswer& a : m_answers) {
         if (SV_Variable* variable = engine->variable(a.id)) {
-            storeValue(variable, a.value);
-            m_applied.insert(a.id, qobject_cast<SV_PasswordVariable*>(variable) ? a.value : answerForm(variable));
+            const QString text = answerText(variable, a.value);
+            store(variable, text);
+            // What the variable holds now, in answer form: a multiple choice answered "b"
+            // holds "a,b" when b requires a. A password is kept as answered.
+            m_applied.insert(a.id, qobject_cast<SV_PasswordVariable*>(variable)
+                                       ? text
+                                       : variable->formatAnswer());
         }
+    }
 }
 
 void SV_ConsoleAnswers::reapply(SV_Variable* variable) const {
@@ -104,8 +100,8 @@ void SV_ConsoleAnswers::reapply(SV_Variable* variable) const {
     const auto it = m_applied.constFind(variable->ID());
     if (it == m_applied.constEnd())
         return;
-    if (qobject_cast<SV_PasswordVariable*>(variable) || answerForm(variable) != *it)
-        storeValue(variable, *it);
+    if (qobject_cast<SV_PasswordVariable*>(variable) || variable->formatAnswer() != *it)
+        store(variable, *it);
 }
 
 bool SV_ConsoleAnswers::has(const QString& id) const {
@@ -115,82 +111,19 @@ bool SV_ConsoleAnswers::has(const QString& id) const {
     return false;
 }
 
-QString SV_ConsoleAnswers::checkValue(SV_Variable* variable, const QString& value) {
-    if (qobject_cast<SV_BoolVariable*>(variable)) {
-        if (value != QLatin1String("true") && value != QLatin1String("false"))
-            return QStringLiteral("\"%1\" is no boolean (true or false)").arg(value);
-        return QString();
-    }
-    if (qobject_cast<SV_MChoiceVariable*>(variable)) {
-        QStringList unknown;
-        for (const QString& id : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
-            if (!variable->choice(id.trimmed()))
-                unknown << id.trimmed();
-        if (!unknown.isEmpty())
-            return QStringLiteral("no choice \"%1\" (choices: %2)")
-                .arg(unknown.join(QLatin1String("\", \"")), choiceIds(variable).join(QLatin1String(", ")));
-        return QString();
-    }
-    if (qobject_cast<SV_SChoiceVariable*>(variable) || qobject_cast<SV_ProfileVariable*>(variable)) {
-        if (!variable->choice(value))
-            return QStringLiteral("no choice \"%1\" (choices: %2)")
-                .arg(value, choiceIds(variable).join(QLatin1String(", ")));
-        return QString();
-    }
-    if (auto* password = qobject_cast<SV_PasswordVariable*>(variable)) {
-        // Checked on a copy of the rules, so the variable keeps what it holds.
-        SV_PasswordVariable probe;
-        probe.setOption(QStringLiteral("min_length"), password->option(QStringLiteral("min_length")));
-        probe.setOption(QStringLiteral("security"), password->option(QStringLiteral("security")));
-        probe.storeValue({value, value});
-        if (!probe.isValidPassword()) {
-            const QString min = password->option(QStringLiteral("min_length"));
-            return min.isNull() ? QStringLiteral("the password does not meet the rules")
-                                : QStringLiteral("the password does not meet the rules (at least %1 characters)").arg(min);
-        }
-        return QString();
-    }
-    if (qobject_cast<SV_TextVariable*>(variable) || qobject_cast<SV_NumberVariable*>(variable)) {
-        QValidator* validator = variable->validator();
-        const bool number = qobject_cast<SV_NumberVariable*>(variable) != nullptr;
-        if (!validator || (!number && value.isEmpty()))
-            return QString();
-        QString copy = value;
-        int pos = 0;
-        if (validator->validate(copy, pos) != QValidator::Acceptable)
-            return QStringLiteral("\"%1\" is refused: %2 is expected").arg(value, expected(validator));
-        return QString();
-    }
-    return QString();
+QString SV_ConsoleAnswers::answerText(SV_Variable* variable, const QString& value) {
+    if (!takesComment(variable))
+        return value;
+    static const QRegularExpression comment(QStringLiteral("[ \\t]+#.*$"));
+    QString text = value;
+    text.remove(comment);
+    return text;
 }
 
-void SV_ConsoleAnswers::storeValue(SV_Variable* variable, const QString& value) {
-    if (qobject_cast<SV_MChoiceVariable*>(variable)) {
-        QStringList ids;
-        for (const QString& id : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
-            ids << id.trimmed();
-        variable->storeValue(ids);
-    } else if (qobject_cast<SV_PasswordVariable*>(variable)) {
-        variable->storeValue({value, value}); // a pair, so the change is signalled
-    } else {
-        variable->storeValue({value});
-    }
-}
-
-QString SV_ConsoleAnswers::answerForm(SV_Variable* variable) {
-    if (qobject_cast<SV_PasswordVariable*>(variable))
-        return QString();
-    if (qobject_cast<SV_BoolVariable*>(variable))
-        return variable->option(QStringLiteral("value"));
-    if (qobject_cast<SV_ChoiceVariable*>(variable)) {
-        QStringList ids;
-        auto it = variable->choiceIterator();
-        while (it.hasNext()) {
-            SV_Choice* c = it.next();
-            if (c->selected)
-                ids << c->ID();
-        }
-        return ids.join(QLatin1Char(','));
-    }
-    return variable->value();
+QString SV_ConsoleAnswers::store(SV_Variable* variable, const QString& text) {
+    QStringList values;
+    const QString why = variable->parseAnswer(text, values);
+    if (why.isNull())
+        variable->storeValue(values);
+    return why;
 }

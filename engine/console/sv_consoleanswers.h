@@ -18,9 +18,12 @@ struct SV_ConsoleAnswer {
 };
 
 // The answers of an unattended installation, read from standard input: lines
-// VARIABLE_ID=value; blank lines and lines starting with "#" are ignored; booleans true or
-// false, single choices and profiles by choice id, multiple choices as comma-separated
-// ids, a password once. Also the value checks and stores that the interactive prompts use.
+// VARIABLE_ID=value; blank lines and lines starting with "#" are ignored, blanks around
+// the id too. The value is everything after the first "=", as written, in the answer form
+// of its variable (SV_Variable::parseAnswer): booleans true or false, single choices and
+// profiles by choice id, multiple choices as comma-separated ids, a password once. Only
+// after a number, boolean or choice may blanks and a "# comment" follow; a text,
+// directory or password value may itself hold " #".
 class SV_ConsoleAnswers {
 public:
     // Reads the text; every malformed line is a problem ("line N: ...").
@@ -40,14 +43,11 @@ public:
     const QList<SV_ConsoleAnswer>& answers() const { return m_answers; }
     const QStringList& problems() const { return m_problems; }
 
-    // Why the variable refuses the value, or a null string when it takes it. The value is
-    // in answer form (choice ids, "true"/"false", one password).
-    static QString checkValue(SV_Variable* variable, const QString& value);
-    // Stores a value in answer form.
-    static void storeValue(SV_Variable* variable, const QString& value);
-    // The variable's current value in answer form (ids for choices, the stored word for
-    // booleans); passwords give a null string.
-    static QString answerForm(SV_Variable* variable);
+    // The answer text of a line's value for the variable: the value without a trailing
+    // comment where the variable's kind allows one, else the value as written.
+    static QString answerText(SV_Variable* variable, const QString& value);
+    // Parses an answer text and stores it; the variable's reason when it refuses it.
+    static QString store(SV_Variable* variable, const QString& text);
 
 private:
     QList<SV_ConsoleAnswer> m_answers;

@@ -12,6 +12,7 @@
 #include "sv_stage.h"
 #include "sv_uielement.h"
 #include "sv_variable.h"
+#include "sv_wizard.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,10 +31,7 @@ namespace {
 const QString kFinish = QStringLiteral("finish");
 
 // A control label without its keyboard accelerator mark.
-QString controlLabel(SV_Stage* stage, const QString& control, const QString& fallback) {
-    QString text = stage->controlText(control);
-    if (text.isNull())
-        text = fallback;
+QString plainControl(QString text) {
     return text.remove(QLatin1Char('&'));
 }
 
@@ -117,7 +115,8 @@ QString SV_ConsoleViewer::getLanguage() {
         for (const SV_LanguageInfo& l : languages)
             if (l.encoding == line)
                 return l.encoding;
-        m_terminal.write(QStringLiteral("  Please give a number from 1 to %1.\n").arg(languages.size()));
+        m_terminal.write(
+            QStringLiteral("  Please give a number from 1 to %1.\n").arg(languages.size()));
     }
 }
 
@@ -137,12 +136,13 @@ void SV_ConsoleViewer::startInstaller() {
         m_answers.parse(m_terminal.readAll());
         m_answers.check(m_engine);
         if (!m_answers.problems().isEmpty()) {
-            QString text = QStringLiteral("vantor: the answers cannot be used, nothing was installed:\n");
+            QString text =
+                QStringLiteral("vantor: the answers cannot be used, nothing was installed:\n");
             for (const QString& p : m_answers.problems())
                 text += QStringLiteral("  answers ") + p + QLatin1Char('\n');
             writeError(text);
             m_ended = true;
-            m_engine->endRun(2);
+            m_engine->endRun(SV_Wizard::ExitIncomplete);
             return;
         }
         m_answers.applyAll(m_engine);
@@ -151,46 +151,35 @@ void SV_ConsoleViewer::startInstaller() {
     }
     const QString app = plainText(m_engine->installInfo().appName);
     if (!app.isEmpty())
-        m_terminal.write(QStringLiteral("\n%1\n%2\n").arg(app, QString(app.size(), QLatin1Char('='))));
-    SV_Stage* first = m_engine->firstStage();
-    if (first && !first->isValid())
-        first = first->getNextValidStage();
-    if (!first) {
+        m_terminal.write(
+            QStringLiteral("\n%1\n%2\n").arg(app, QString(app.size(), QLatin1Char('='))));
+    m_wizard = new SV_Wizard(this);
+    connect(m_wizard, &SV_Wizard::sig_stageEntered, this, &SV_ConsoleViewer::slot_stageEntered);
+    // Queued: the stage is handled once its initialisation has returned, from the loop.
+    connect(m_wizard, &SV_Wizard::sig_stateChanged, this, &SV_ConsoleViewer::slot_checkCurrStage,
+            Qt::QueuedConnection);
+    if (!m_wizard->start()) {
         m_terminal.write(QStringLiteral("The installation has no stage to show.\n"));
-        finish();
-        return;
+        m_ended = true;
+        m_engine->endRun(SV_Wizard::ExitFatal);
     }
-    showStage(first);
 }
 
 // ---- stages ----
 
 void SV_ConsoleViewer::leaveStage() {
-    for (const QMetaObject::Connection& c : m_stageConnections)
+    for (const QMetaObject::Connection& c : std::as_const(m_stageConnections))
         disconnect(c);
     m_stageConnections.clear();
-    if (m_current)
-        m_current->finish();
     m_terminal.endProgress();
 }
 
-void SV_ConsoleViewer::showStage(SV_Stage* stage) {
+void SV_ConsoleViewer::slot_stageEntered(SV_Stage* stage) {
     leaveStage();
     m_current = stage;
-    m_initDone = false;
-    m_waitingForSequences = stage->hasActionSequences();
     m_handled = false;
     printStage(stage);
-    m_stageConnections << connect(stage, &SV_Stage::sig_initializationDone, this, [this] {
-        m_initDone = true;
-        QTimer::singleShot(0, this, &SV_ConsoleViewer::slot_checkCurrStage);
-    });
-    m_stageConnections << connect(stage, &SV_Stage::sig_stageActionsDone, this, [this] {
-        m_waitingForSequences = false;
-        QTimer::singleShot(0, this, &SV_ConsoleViewer::slot_checkCurrStage);
-    });
     watchSequences(stage);
-    stage->init();
 }
 
 void SV_ConsoleViewer::watchSequences(SV_Stage* stage) {
@@ -201,41 +190,59 @@ void SV_ConsoleViewer::watchSequences(SV_Stage* stage) {
             if (title.isEmpty())
                 title = tr("Running actions");
             const bool text = seq->option(QStringLiteral("output")) == QLatin1String("text");
-            m_stageConnections << connect(action, &SV_Action::sig_progress, this,
-                                          [this, action, title](int n) {
-                                              m_terminal.progress(title, percentOf(n, action->totalSteps()));
-                                          });
-            if (text)
-                m_stageConnections << connect(action, &SV_Action::sig_text, this, [this](const QString& line) {
-                    m_terminal.write(QStringLiteral("    ") + line + QLatin1Char('\n'));
+            m_stageConnections << connect(
+                action, &SV_Action::sig_progress, this, [this, action, title](int n) {
+                    m_terminal.progress(title, percentOf(n, action->totalSteps()));
                 });
-            m_stageConnections << connect(action, &SV_Action::sig_error, this, [this](const QString& message) {
-                m_terminal.write(QStringLiteral("  ") + plainText(message) + QLatin1Char('\n'));
-            });
-            m_stageConnections << connect(action, &SV_Action::sig_actionDone, this, [this] {
-                m_terminal.endProgress();
-            });
+            if (text)
+                m_stageConnections
+                    << connect(action, &SV_Action::sig_text, this, [this](const QString& line) {
+                           m_terminal.write(QStringLiteral("    ") + line + QLatin1Char('\n'));
+                       });
+            m_stageConnections << connect(
+                action, &SV_Action::sig_error, this, [this](const QString& message) {
+                    m_terminal.write(QStringLiteral("  ") + plainText(message) + QLatin1Char('\n'));
+                });
+            m_stageConnections << connect(action, &SV_Action::sig_actionDone, this,
+                                          [this] { m_terminal.endProgress(); });
         } else if (auto* inst = qobject_cast<SV_UIInstallSequence*>(element)) {
             SV_InstallSequenceAction* action = inst->action();
             QString title = plainText(inst->text());
             if (title.isEmpty())
                 title = tr("Installation Progress");
             auto subjob = std::make_shared<QString>();
-            m_stageConnections << connect(action, &SV_InstallSequenceAction::sig_new_subjob, this,
-                                          [this, subjob](const QString& jobTitle, SV_Action*) {
-                                              *subjob = plainText(jobTitle);
-                                          });
-            m_stageConnections << connect(action, &SV_Action::sig_progress, this,
-                                          [this, action, title, subjob](int n) {
-                                              const QString t = subjob->isEmpty() ? title : title + QStringLiteral(": ") + *subjob;
-                                              m_terminal.progress(t, percentOf(n, action->totalSteps()));
-                                          });
-            m_stageConnections << connect(action, &SV_Action::sig_actionDone, this, [this, action] {
-                m_terminal.endProgress();
-                m_terminal.writeWrapped(action->successful()
-                                            ? tr("The Installation appears to have successfully completed.")
-                                            : tr("An error occured during installation, please view the Log for details"));
-            });
+            auto failures = std::make_shared<QStringList>();
+            m_stageConnections << connect(
+                action, &SV_InstallSequenceAction::sig_new_subjob, this,
+                [this, subjob, failures](const QString& jobTitle, SV_Action* job) {
+                    *subjob = plainText(jobTitle);
+                    if (!job)
+                        return;
+                    const QString name = *subjob;
+                    m_stageConnections << connect(
+                        job, &SV_Action::sig_error, this, [failures, name](const QString& message) {
+                            failures->append(name + QStringLiteral(": ") + plainText(message));
+                        });
+                });
+            m_stageConnections << connect(
+                action, &SV_Action::sig_progress, this, [this, action, title, subjob](int n) {
+                    const QString t =
+                        subjob->isEmpty() ? title : title + QStringLiteral(": ") + *subjob;
+                    m_terminal.progress(t, percentOf(n, action->totalSteps()));
+                });
+            m_stageConnections << connect(
+                action, &SV_Action::sig_actionDone, this, [this, action, failures] {
+                    m_terminal.endProgress();
+                    if (action->successful()) {
+                        m_terminal.writeWrapped(
+                            tr("The Installation appears to have successfully completed."));
+                        return;
+                    }
+                    m_terminal.writeWrapped(tr("An error occured during installation, please "
+                                               "view the Log for details"));
+                    for (const QString& failure : std::as_const(*failures))
+                        m_terminal.writeWrapped(failure, 2);
+                });
         }
     }
 }
@@ -251,53 +258,52 @@ void SV_ConsoleViewer::printStage(SV_Stage* stage) {
     }
 }
 
-void SV_ConsoleViewer::printOutputs(SV_Stage* stage) {
+void SV_ConsoleViewer::printOutput(SV_UIElement* element) {
+    if (auto* out = qobject_cast<SV_UIVariableOutput*>(element)) {
+        if (!out->variable())
+            return;
+        QString text =
+            plainText(element->text().isEmpty() ? out->variable()->text() : element->text());
+        if (!text.endsWith(QLatin1Char(':')))
+            text += QLatin1Char(':');
+        m_terminal.writeWrapped(text + QLatin1Char(' ') + out->variable()->value());
+    } else if (auto* in = qobject_cast<SV_UIVariableInput*>(element)) {
+        SV_Variable* v = in->variable();
+        if (!v)
+            return;
+        QString value = v->value();
+        if (qobject_cast<SV_PasswordVariable*>(v))
+            value = v->valueProblem().isNull() ? tr("(set)") : tr("(not valid)");
+        m_terminal.writeWrapped(label(v) + QStringLiteral(": ") + value, 2);
+    } else if (qobject_cast<SV_UIActionSequence*>(element) ||
+               qobject_cast<SV_UIInstallSequence*>(element) ||
+               qobject_cast<SV_UIActionLauncher*>(element)) {
+        // Sequences report as they run; launchers are offered with the commands.
+    } else if (qobject_cast<SV_UIOutput*>(element)) {
+        m_terminal.writeWrapped(plainText(element->text()));
+    }
+}
+
+bool SV_ConsoleViewer::presentElements(SV_Stage* stage, bool askInputs) {
+    // In document order, as the window places them; an element's display condition is
+    // taken when it is reached, so an answer can show or hide the elements after it.
     for (SV_UIElement* element : stage->uiElements()) {
         if (!element->isValid())
             continue;
-        if (qobject_cast<SV_UIOutput*>(element)) {
-            m_terminal.writeWrapped(plainText(element->text()));
-        } else if (auto* out = qobject_cast<SV_UIVariableOutput*>(element)) {
-            if (!out->variable())
-                continue;
-            QString text = element->text().isNull() ? out->variable()->text() : element->text();
-            text = plainText(text);
-            if (!text.endsWith(QLatin1Char(':')))
-                text += QLatin1Char(':');
-            m_terminal.writeWrapped(text + QLatin1Char(' ') + out->variable()->value());
-        } else if (!m_interactive) {
-            if (auto* in = qobject_cast<SV_UIVariableInput*>(element)) {
-                SV_Variable* v = in->variable();
-                QString value = v->value();
-                if (qobject_cast<SV_PasswordVariable*>(v))
-                    value = v->isCurrentDataValid(QStringLiteral("valid-password")) ? QStringLiteral("(set)")
-                                                                                   : QStringLiteral("(not valid)");
-                m_terminal.writeWrapped(label(v) + QStringLiteral(": ") + value, 2);
-            }
-        }
-    }
-}
-
-QString SV_ConsoleViewer::describeInputs(SV_Stage* stage) {
-    QStringList parts;
-    for (SV_UIElement* element : stage->uiElements()) {
         auto* in = qobject_cast<SV_UIVariableInput*>(element);
-        if (!in || !in->variable() || !element->isValid())
+        if (in && askInputs) {
+            if (in->variable() && !ask(in->variable()))
+                return false;
             continue;
-        SV_Variable* v = in->variable();
-        QString value;
-        if (qobject_cast<SV_PasswordVariable*>(v))
-            value = v->isCurrentDataValid(QStringLiteral("valid-password")) ? QStringLiteral("(valid)")
-                                                                           : QStringLiteral("(not a valid password)");
-        else
-            value = QLatin1Char('"') + SV_ConsoleAnswers::answerForm(v) + QLatin1Char('"');
-        parts << QStringLiteral("%1 (%2) = %3").arg(v->ID(), label(v), value);
+        }
+        printOutput(element);
     }
-    return parts.isEmpty() ? QStringLiteral("(no variables)") : parts.join(QStringLiteral("; "));
+    return true;
 }
 
 void SV_ConsoleViewer::slot_checkCurrStage() {
-    if (m_ended || m_finishing || !m_current || m_handled || !m_initDone || m_waitingForSequences)
+    if (m_ended || !m_wizard || m_wizard->finishing() || !m_current || m_handled ||
+        m_wizard->busy())
         return;
     m_handled = true;
     if (m_interactive)
@@ -306,20 +312,13 @@ void SV_ConsoleViewer::slot_checkCurrStage() {
         runUnattended(m_current);
 }
 
-void SV_ConsoleViewer::goNext(SV_Stage* stage) {
-    SV_Stage* next = stage->controlVisible(kFinish) ? nullptr : stage->getNextValidStage();
-    if (next)
-        showStage(next);
-    else
-        finish();
-}
-
-void SV_ConsoleViewer::finish() {
-    leaveStage();
-    m_current = nullptr;
-    m_finishing = true;
-    m_terminal.write(QStringLiteral("\nFinishing the installation...\n"));
-    m_engine->finishInstall();
+void SV_ConsoleViewer::goForward() {
+    if (m_wizard->offersDone()) {
+        leaveStage();
+        m_terminal.write(QStringLiteral("\nFinishing the installation...\n"));
+        m_current = nullptr;
+    }
+    m_wizard->forward();
 }
 
 void SV_ConsoleViewer::runUnattended(SV_Stage* stage) {
@@ -327,63 +326,61 @@ void SV_ConsoleViewer::runUnattended(SV_Stage* stage) {
         if (auto* in = qobject_cast<SV_UIVariableInput*>(element))
             if (element->isValid())
                 m_answers.reapply(in->variable());
-    printOutputs(stage);
-    if (stage->canContinue()) {
-        goNext(stage);
+    presentElements(stage, false);
+    if (m_wizard->canContinue()) {
+        goForward();
         return;
     }
     const QString title = plainText(stage->text());
-    writeError(QStringLiteral("vantor: the stage \"%1\" (%2) cannot continue with the answers given; "
-                              "its variables: %3\n")
-                   .arg(title, stage->ID(), describeInputs(stage)));
+    writeError(QStringLiteral("vantor: the stage \"%1\" (%2) cannot continue with the answers "
+                              "given: %3\n")
+                   .arg(title, stage->ID(), plainText(m_wizard->whyNot())));
     m_ended = true;
     leaveStage();
-    m_engine->endRun(2);
+    m_engine->endRun(SV_Wizard::ExitIncomplete);
 }
 
 void SV_ConsoleViewer::runInteractive(SV_Stage* stage) {
-    QList<SV_Variable*> inputs;
-    QList<SV_UIActionLauncher*> launchers;
-    for (SV_UIElement* element : stage->uiElements()) {
-        if (!element->isValid())
-            continue;
-        if (auto* in = qobject_cast<SV_UIVariableInput*>(element)) {
-            if (in->variable())
-                inputs << in->variable();
-        } else if (auto* l = qobject_cast<SV_UIActionLauncher*>(element)) {
-            if (l->action())
-                launchers << l;
-        }
-    }
     bool askInputs = true;
     for (;;) {
-        if (askInputs) {
-            for (SV_Variable* v : inputs)
-                if (!ask(v)) {
-                    endOfInput();
-                    return;
-                }
-            askInputs = false;
+        bool hasInputs = false;
+        QList<SV_UIActionLauncher*> launchers;
+        for (SV_UIElement* element : stage->uiElements()) {
+            if (!element->isValid())
+                continue;
+            if (auto* in = qobject_cast<SV_UIVariableInput*>(element))
+                hasInputs = hasInputs || in->variable();
+            else if (auto* l = qobject_cast<SV_UIActionLauncher*>(element))
+                if (l->action())
+                    launchers << l;
         }
-        printOutputs(stage);
-        const bool can = stage->canContinue();
-        const bool finishVisible = stage->controlVisible(kFinish);
+        if (!presentElements(stage, askInputs && hasInputs)) {
+            endOfInput();
+            return;
+        }
+        askInputs = false;
+        const bool can = m_wizard->canContinue();
         QStringList options;
         if (can)
-            options << QStringLiteral("Enter = %1").arg(finishVisible ? controlLabel(stage, kFinish, tr("Done"))
-                                                                     : controlLabel(stage, QStringLiteral("next"), tr("Next")));
+            options << QStringLiteral("Enter = %1")
+                           .arg(plainControl(m_wizard->controlText(
+                               m_wizard->offersDone() ? kFinish : QStringLiteral("next"))));
         else
-            m_terminal.writeWrapped(QStringLiteral("This stage cannot continue yet. Check: ") + describeInputs(stage));
-        if (stage->controlVisible(QStringLiteral("back")))
-            options << QStringLiteral("b = %1").arg(controlLabel(stage, QStringLiteral("back"), tr("Back")));
-        if (!inputs.isEmpty())
-            options << QStringLiteral("e = change the answers");
+            m_terminal.writeWrapped(
+                tr("This stage cannot continue yet: %1").arg(plainText(m_wizard->whyNot())));
+        if (m_wizard->controlVisible(QStringLiteral("back")))
+            options << QStringLiteral("b = %1").arg(
+                plainControl(m_wizard->controlText(QStringLiteral("back"))));
+        if (hasInputs)
+            options << tr("e = change the answers");
         for (int i = 0; i < launchers.size(); ++i)
             options << QStringLiteral("%1 = %2").arg(i + 1).arg(plainText(launchers[i]->text()));
-        options << QStringLiteral("l = show the log");
-        if (stage->controlVisible(QStringLiteral("cancel")))
-            options << QStringLiteral("c = %1").arg(controlLabel(stage, QStringLiteral("cancel"), tr("Cancel")));
-        m_terminal.writeWrapped(QLatin1Char('(') + options.join(QStringLiteral(", ")) + QLatin1Char(')'));
+        options << tr("l = show the log");
+        if (m_wizard->controlVisible(QStringLiteral("cancel")))
+            options << QStringLiteral("c = %1").arg(
+                plainControl(m_wizard->controlText(QStringLiteral("cancel"))));
+        m_terminal.writeWrapped(QLatin1Char('(') + options.join(QStringLiteral(", ")) +
+                                QLatin1Char(')'));
         QString command;
         if (!m_terminal.readLine(QStringLiteral("> "), command)) {
             endOfInput();
@@ -392,18 +389,17 @@ void SV_ConsoleViewer::runInteractive(SV_Stage* stage) {
         command = command.trimmed().toLower();
         if (command.isEmpty() || command == QLatin1String("n") || command == QLatin1String("d")) {
             if (!can) {
-                askInputs = !inputs.isEmpty();
+                askInputs = hasInputs;
                 continue;
             }
-            goNext(stage);
+            goForward();
             return;
         }
-        if (command == QLatin1String("b") && stage->controlVisible(QStringLiteral("back"))) {
-            SV_Stage* prev = stage->getPrevValidStage();
-            showStage(prev ? prev : m_engine->firstStage());
+        if (command == QLatin1String("b") && m_wizard->controlVisible(QStringLiteral("back"))) {
+            m_wizard->back();
             return;
         }
-        if (command == QLatin1String("e") && !inputs.isEmpty()) {
+        if (command == QLatin1String("e") && hasInputs) {
             askInputs = true;
             continue;
         }
@@ -411,11 +407,8 @@ void SV_ConsoleViewer::runInteractive(SV_Stage* stage) {
             showLog();
             continue;
         }
-        if (command == QLatin1String("c") && stage->controlVisible(QStringLiteral("cancel"))) {
-            m_engine->cancelInstall();
-            if (m_ended)
-                return;
-            if (m_engine->exitStatus() == 2) { // confirmed: the engine ends the run
+        if (command == QLatin1String("c") && m_wizard->controlVisible(QStringLiteral("cancel"))) {
+            if (m_wizard->cancel() || m_ended) {
                 m_ended = true;
                 leaveStage();
                 return;
@@ -430,7 +423,7 @@ void SV_ConsoleViewer::runInteractive(SV_Stage* stage) {
                 return;
             continue;
         }
-        m_terminal.write(QStringLiteral("  Unknown command \"%1\".\n").arg(command));
+        m_terminal.write(tr("  Unknown command \"%1\".\n").arg(command));
     }
 }
 
@@ -446,23 +439,17 @@ bool SV_ConsoleViewer::ask(SV_Variable* variable) {
     if (qobject_cast<SV_ChoiceVariable*>(variable))
         return askChoice(variable, false);
     for (;;) {
-        const QString current = variable->value();
+        const QString current = variable->formatAnswer();
+        const QString shown = current.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(current);
         QString line;
-        if (!m_terminal.readLine(label(variable) +
-                                     (current.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(current)) +
-                                     QStringLiteral(": "),
-                                 line))
+        if (!m_terminal.readLine(label(variable) + shown + QStringLiteral(": "), line))
             return false;
         if (line.isEmpty())
             line = current; // keeps the value, if the variable takes it
-        const QString why = SV_ConsoleAnswers::checkValue(variable, line);
-        if (!why.isNull()) {
-            m_terminal.writeWrapped(QStringLiteral("%1. Please try again.").arg(why), 2);
-            continue;
-        }
-        if (line != current)
-            SV_ConsoleAnswers::storeValue(variable, line);
-        return true;
+        const QString why = SV_ConsoleAnswers::store(variable, line);
+        if (why.isNull())
+            return true;
+        m_terminal.writeWrapped(tr("%1. Please try again.").arg(why), 2);
     }
 }
 
@@ -470,22 +457,23 @@ bool SV_ConsoleViewer::askPassword(SV_Variable* variable) {
     const bool valid = variable->isCurrentDataValid(QStringLiteral("valid-password"));
     for (;;) {
         QString first;
-        if (!m_terminal.readLine(label(variable) +
-                                     (valid ? QStringLiteral(" (Enter keeps the current one): ") : QStringLiteral(": ")),
-                                 first, true))
+        const QString prompt =
+            valid ? tr("%1 (Enter keeps the current one): ") : QStringLiteral("%1: ");
+        if (!m_terminal.readLine(prompt.arg(label(variable)), first, true))
             return false;
         if (first.isEmpty() && valid)
             return true;
-        const QString why = SV_ConsoleAnswers::checkValue(variable, first);
+        QStringList values;
+        const QString why = variable->parseAnswer(first, values);
         if (!why.isNull()) {
-            m_terminal.writeWrapped(QStringLiteral("%1. Please try again.").arg(why), 2);
+            m_terminal.writeWrapped(tr("%1. Please try again.").arg(why), 2);
             continue;
         }
         QString second;
-        if (!m_terminal.readLine(QStringLiteral("Repeat the password: "), second, true))
+        if (!m_terminal.readLine(tr("Repeat the password: "), second, true))
             return false;
         if (first != second) {
-            m_terminal.writeWrapped(QStringLiteral("The passwords do not match. Please try again."), 2);
+            m_terminal.writeWrapped(tr("The passwords do not match. Please try again."), 2);
             continue;
         }
         variable->storeValue({first, second});
@@ -501,27 +489,28 @@ bool SV_ConsoleViewer::askBool(SV_Variable* variable) {
         yes = QStringLiteral("yes");
     if (no.isEmpty())
         no = QStringLiteral("no");
-    const QString def = b->isTrue() ? QStringLiteral("y") : b->isFalse() ? QStringLiteral("n") : QString();
+    const QString def = b->isTrue()    ? QStringLiteral("y")
+                        : b->isFalse() ? QStringLiteral("n")
+                                       : QString();
     for (;;) {
         QString line;
-        if (!m_terminal.readLine(QStringLiteral("%1? (y = %2, n = %3)%4: ")
-                                     .arg(label(variable), yes, no,
-                                          def.isNull() ? QString() : QStringLiteral(" [%1]").arg(def)),
-                                 line))
+        const QString shown = def.isNull() ? QString() : QStringLiteral(" [%1]").arg(def);
+        if (!m_terminal.readLine(
+                QStringLiteral("%1? (y = %2, n = %3)%4: ").arg(label(variable), yes, no, shown),
+                line))
             return false;
         line = line.trimmed();
         if (line.isEmpty())
             line = def;
+        // The letters and words typed here become the answer words true and false.
         const QString l = line.toLower();
-        if (l == QLatin1String("y") || l == QLatin1String("yes") || l == QLatin1String("true") || l == yes.toLower()) {
-            b->storeValue({QStringLiteral("true")});
+        if (l == QLatin1String("y") || l == QLatin1String("yes") || l == yes.toLower())
+            line = QStringLiteral("true");
+        else if (l == QLatin1String("n") || l == QLatin1String("no") || l == no.toLower())
+            line = QStringLiteral("false");
+        if (SV_ConsoleAnswers::store(variable, line).isNull())
             return true;
-        }
-        if (l == QLatin1String("n") || l == QLatin1String("no") || l == QLatin1String("false") || l == no.toLower()) {
-            b->storeValue({QStringLiteral("false")});
-            return true;
-        }
-        m_terminal.writeWrapped(QStringLiteral("Please answer y or n."), 2);
+        m_terminal.writeWrapped(tr("Please answer y or n."), 2);
     }
 }
 
@@ -545,50 +534,47 @@ bool SV_ConsoleViewer::askChoice(SV_Variable* variable, bool multiple) {
                 text = c->ID();
             if (c->selected)
                 selected << QString::number(i + 1);
-            m_terminal.writeWrapped(QStringLiteral("%1 %2) %3").arg(multiple ? (c->selected ? QStringLiteral("[x]") : QStringLiteral("[ ]"))
-                                                                            : (c->selected ? QStringLiteral("*") : QStringLiteral(" ")))
-                                        .arg(i + 1)
-                                        .arg(text),
-                                    2);
+            const QString mark = multiple
+                                     ? (c->selected ? QStringLiteral("[x]") : QStringLiteral("[ ]"))
+                                     : (c->selected ? QStringLiteral("*") : QStringLiteral(" "));
+            m_terminal.writeWrapped(QStringLiteral("%1 %2) %3").arg(mark).arg(i + 1).arg(text), 2);
         }
         const QString def = multiple ? selected.join(QLatin1Char(',')) : selected.value(0);
         QString line;
-        if (!m_terminal.readLine(
-                (multiple ? QStringLiteral("Numbers or ids, separated by commas, - for none")
-                          : QStringLiteral("Number or id")) +
-                    (def.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(def)) + QStringLiteral(": "),
-                line))
+        const QString ask =
+            multiple ? tr("Numbers or ids, separated by commas, - for none") : tr("Number or id");
+        const QString shown = def.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(def);
+        if (!m_terminal.readLine(ask + shown + QStringLiteral(": "), line))
             return false;
         line = line.trimmed();
         if (line.isEmpty()) {
             if (!def.isEmpty() || multiple)
                 return true;
-            m_terminal.writeWrapped(QStringLiteral("Please choose one."), 2);
+            m_terminal.writeWrapped(tr("Please choose one."), 2);
             continue;
         }
+        // Numbers stand for the choices listed; everything else is taken as an id.
         QStringList ids;
-        QStringList unknown;
-        const QStringList tokens = multiple && line == QLatin1String("-")
-                                       ? QStringList()
-                                       : (multiple ? line.split(QLatin1Char(','), Qt::SkipEmptyParts) : QStringList{line});
+        const QStringList tokens =
+            multiple && line == QLatin1String("-")
+                ? QStringList()
+                : (multiple ? line.split(QLatin1Char(','), Qt::SkipEmptyParts) : QStringList{line});
         for (QString token : tokens) {
             token = token.trimmed();
             bool ok = false;
             const int n = token.toInt(&ok);
-            if (ok && n >= 1 && n <= choices.size())
-                ids << choices[n - 1]->ID();
-            else if (variable->choice(token))
-                ids << token;
-            else
-                unknown << token;
+            ids << (ok && n >= 1 && n <= choices.size() ? choices[n - 1]->ID() : token);
         }
-        if (!unknown.isEmpty()) {
-            m_terminal.writeWrapped(QStringLiteral("No choice \"%1\". Please try again.").arg(unknown.join(QStringLiteral("\", \""))), 2);
+        const QString why = SV_ConsoleAnswers::store(variable, ids.join(QLatin1Char(',')));
+        if (!why.isNull()) {
+            m_terminal.writeWrapped(tr("%1. Please try again.").arg(why), 2);
             continue;
         }
-        SV_ConsoleAnswers::storeValue(variable, ids.join(QLatin1Char(',')));
         if (multiple)
-            m_terminal.writeWrapped(QStringLiteral("Selected: %1").arg(variable->value().isEmpty() ? QStringLiteral("none") : variable->value()), 2);
+            m_terminal.writeWrapped(
+                tr("Selected: %1")
+                    .arg(variable->value().isEmpty() ? tr("none") : variable->value()),
+                2);
         return true;
     }
 }
@@ -612,15 +598,16 @@ void SV_ConsoleViewer::launch(SV_Action* action, const QString& title) {
     for (const QMetaObject::Connection& c : connections)
         disconnect(c);
     m_terminal.endProgress();
-    m_terminal.write(action->successful() ? QStringLiteral("  %1: done\n").arg(title)
-                                          : QStringLiteral("  %1: failed (see the log)\n").arg(title));
+    m_terminal.write(action->successful()
+                         ? QStringLiteral("  %1: done\n").arg(title)
+                         : QStringLiteral("  %1: failed (see the log)\n").arg(title));
 }
 
 void SV_ConsoleViewer::endOfInput() {
     m_terminal.write(QStringLiteral("\nEnd of input: the installation is cancelled.\n"));
     m_ended = true;
     leaveStage();
-    m_engine->endRun(2);
+    m_engine->endRun(SV_Wizard::ExitIncomplete);
 }
 
 // ---- services for the engine and the actions ----
@@ -662,21 +649,25 @@ void SV_ConsoleViewer::slot_writeLog() {
         m_terminal.write(QStringLiteral("\nThe installation is complete.\n"));
         break;
     case 3:
-        m_terminal.write(QStringLiteral("\nThe installation ended, but actions reported errors (exit status 3).\n"));
+        m_terminal.write(QStringLiteral(
+            "\nThe installation ended, but actions reported errors (exit status 3).\n"));
         break;
     default:
-        m_terminal.write(QStringLiteral("\nThe installation was not completed (exit status %1).\n").arg(status));
+        m_terminal.write(
+            QStringLiteral("\nThe installation was not completed (exit status %1).\n").arg(status));
         break;
     }
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/vantor-install-XXXXXX.log"));
     file.setAutoRemove(false);
     if (!file.open()) {
-        writeError(QStringLiteral("vantor: could not write the installation log: %1\n").arg(file.errorString()));
+        writeError(QStringLiteral("vantor: could not write the installation log: %1\n")
+                       .arg(file.errorString()));
         return;
     }
     file.write(m_engine->getTextLog(SV_LogAll).toUtf8());
     if (!file.flush()) {
-        writeError(QStringLiteral("vantor: could not write the installation log %1\n").arg(file.fileName()));
+        writeError(QStringLiteral("vantor: could not write the installation log %1\n")
+                       .arg(file.fileName()));
         return;
     }
     m_terminal.write(QStringLiteral("Installation log: %1\n").arg(file.fileName()));

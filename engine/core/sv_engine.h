@@ -90,7 +90,9 @@ public:
     void storeProfile(const QString& id);
     // True while storeProfile(id) is setting the profile's variables.
     bool applyingProfile(const QString& id) const { return m_applyingProfiles.contains(id); }
-    void cancelInstall();
+    // Asks the viewer "Are you sure you want to exit?"; true when the answer was yes and
+    // the run ends (status 2).
+    bool cancelInstall();
     void finishInstall();
     QString getYesNo(const QString& question);
     void showPrompt(const QString& message);
@@ -99,10 +101,10 @@ public:
 
     // The end of a run. endRun leaves the event loop with the status (queued, so an end
     // asked for before the loop runs is kept); exitStatus is the status asked for last.
-    // With a console viewer the statuses say how the run went: finishInstall ends with 3
-    // when an action reported an error that was not ignored ("ignore-errors"), else 0; a
-    // confirmed cancel ends with 2 (nothing was installed to the end). Without one (the
-    // window) both end with 0.
+    // The statuses (SV_Wizard::ExitStatus) say how the run went, the same under every
+    // viewer: finishInstall ends with 3 when an action reported an error that was not
+    // ignored ("ignore-errors"), else 0; a confirmed cancel ends with 2, so that a script
+    // never takes a cancelled installation for a finished one.
     void endRun(int status);
     int exitStatus() const { return m_exitStatus; }
     // Errors reported by actions (sig_error) since start-up; ignored errors are not counted.

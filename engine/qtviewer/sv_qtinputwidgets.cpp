@@ -80,6 +80,7 @@ void SV_QtTextInput::createLine(SV_Variable* variable) {
     if (QValidator* validator = variable->validator())
         m_lineEdit->setValidator(validator);
     connect(m_lineEdit, &QLineEdit::textChanged, this, &SV_QtTextInput::slot_storeValue);
+    nameByLabel(m_label, m_lineEdit);
     m_grid->addWidget(m_label, m_row, 0);
     m_grid->addWidget(m_lineEdit, m_row, 1, 1, C - 1);
 }
@@ -148,6 +149,9 @@ void SV_QtPasswordInput::create() {
     m_lineEdit2->setEchoMode(QLineEdit::Password);
     connect(m_lineEdit1, &QLineEdit::textChanged, this, &SV_QtPasswordInput::slot_storeValue);
     connect(m_lineEdit2, &QLineEdit::textChanged, this, &SV_QtPasswordInput::slot_storeValue);
+    nameByLabel(m_label1, m_lineEdit1);
+    // The confirmation says what it confirms.
+    nameByLabel(m_label2, m_lineEdit2, variable->text());
     m_grid->addWidget(m_label1, m_row, 0);
     m_grid->addWidget(m_lineEdit1, m_row, 1, 1, C - 1);
     m_grid->addWidget(m_label2, m_row + 1, 0);
@@ -219,6 +223,11 @@ void SV_QtDirectoryInput::create() {
     boxLayout->addWidget(m_button);
     connect(m_lineEdit, &QLineEdit::textChanged, this, &SV_QtDirectoryInput::slot_storeValue);
     connect(m_button, &QPushButton::clicked, this, &SV_QtDirectoryInput::slot_dirDialog);
+    nameByLabel(m_label, m_lineEdit);
+    // A picture alone names nothing: the button says what it does, and for which input.
+    m_button->setAccessibleName(tr("Choose a directory"));
+    m_button->setAccessibleDescription(accessibleText(variable->text()));
+    m_button->setToolTip(tr("Choose a directory"));
     m_grid->addWidget(m_label, m_row, 0, Qt::AlignLeft | Qt::AlignVCenter);
     m_grid->addWidget(m_box, m_row, 1, 1, C - 1);
 }
@@ -269,10 +278,6 @@ void SV_QtDirectoryInput::slot_refresh() {
 
 // ---- bool input ----
 
-SV_QtBoolInput::~SV_QtBoolInput() {
-    delete m_buttonGroup;
-}
-
 void SV_QtBoolInput::create() {
     auto* variable = qobject_cast<SV_BoolVariable*>(variableOf(m_variableInput));
     if (!variable)
@@ -285,14 +290,22 @@ void SV_QtBoolInput::create() {
     // wrapped text needs at the cell's width. A label centred by the grid instead would
     // be only as wide as its size hint, wrap onto more lines and be cut off at the bottom.
     m_label->setAlignment(Qt::AlignCenter);
-    m_buttonGroup = new QButtonGroup();
-    m_buttonGroup->setExclusive(true);
     const QString trueText = variable->option(QStringLiteral("true-text"));
     const QString falseText = variable->option(QStringLiteral("false-text"));
     m_trueBox = new QCheckBox(trueText.isNull() ? tr("True") : trueText, m_parentWidget);
     m_falseBox = new QCheckBox(falseText.isNull() ? tr("False") : falseText, m_parentWidget);
-    m_buttonGroup->addButton(m_trueBox);
-    m_buttonGroup->addButton(m_falseBox);
+    // The pair is exclusive, kept so by hand: boxes in a button group would be one Tab
+    // stop, and the second one could not be reached with the keyboard.
+    connect(m_trueBox, &QCheckBox::clicked, this, [this] { keepExclusive(m_trueBox); });
+    connect(m_falseBox, &QCheckBox::clicked, this, [this] { keepExclusive(m_falseBox); });
+    // Both answers belong to the question: the label is the true box's buddy, and each
+    // box carries the question as its description.
+    m_label->setBuddy(m_trueBox);
+    const QString question = accessibleText(variable->text());
+    for (QCheckBox* box : {m_trueBox, m_falseBox}) {
+        box->setAccessibleName(accessibleText(box->text()));
+        box->setAccessibleDescription(question);
+    }
     connect(m_trueBox, &QCheckBox::clicked, this, &SV_QtBoolInput::slot_storeValue);
     connect(m_falseBox, &QCheckBox::clicked, this, &SV_QtBoolInput::slot_storeValue);
     // The state, not value(): value() shows "true-text" or "false-text" when given.
@@ -303,6 +316,14 @@ void SV_QtBoolInput::create() {
     m_grid->addWidget(m_label, m_row, 0, 1, C - 2, Qt::AlignVCenter);
     m_grid->addWidget(m_trueBox, m_row, C - 2, Qt::AlignCenter);
     m_grid->addWidget(m_falseBox, m_row, C - 1, Qt::AlignCenter);
+}
+
+// A click leaves the clicked box on (a click on the box that is on does not turn it off)
+// and the other one off.
+void SV_QtBoolInput::keepExclusive(QCheckBox* clicked) {
+    QCheckBox* other = clicked == m_trueBox ? m_falseBox : m_trueBox;
+    clicked->setChecked(true);
+    other->setChecked(false);
 }
 
 QWidget* SV_QtBoolInput::firstFocusWidget() {
@@ -341,16 +362,9 @@ void SV_QtBoolInput::slot_refresh() {
     auto* variable = qobject_cast<SV_BoolVariable*>(variableOf(m_variableInput));
     if (!variable || !m_trueBox || !m_falseBox)
         return;
-    if (variable->isTrue()) {
-        m_trueBox->setChecked(true);
-    } else if (variable->isFalse()) {
-        m_falseBox->setChecked(true);
-    } else if (variable->isUndefined()) {
-        // An exclusive group never lets its last checked button go off.
-        m_buttonGroup->setExclusive(false);
-        m_trueBox->setChecked(false);
-        m_falseBox->setChecked(false);
-        m_buttonGroup->setExclusive(true);
+    if (variable->isTrue() || variable->isFalse() || variable->isUndefined()) {
+        m_trueBox->setChecked(variable->isTrue());
+        m_falseBox->setChecked(variable->isFalse());
     }
 }
 
@@ -397,6 +411,7 @@ void SV_QtSChoiceInput::create() {
         if (text.isNull())
             continue;
         auto* button = new SV_QtRadioButton(text, id, m_group);
+        button->setAccessibleDescription(accessibleText(variable->text()));
         m_group->layout()->addWidget(button);
         m_buttonGroup->addButton(button);
         m_buttons.insert(id, button);
@@ -470,13 +485,15 @@ void SV_QtMChoiceInput::create() {
     SV_Variable* variable = variableOf(m_variableInput);
     if (!m_parentWidget || !m_grid || !qobject_cast<SV_MChoiceVariable*>(variable))
         return;
-    m_group = makeGroup(variable->text(), m_parentWidget, &m_buttonGroup, false);
+    // No button group: each box is a Tab stop of its own.
+    m_group = new QGroupBox(variable->text(), m_parentWidget);
+    new QVBoxLayout(m_group);
     QListIterator<SV_Choice*> it = variable->choiceIterator();
     while (it.hasNext()) {
         SV_Choice* choice = it.next();
         auto* box = new SV_QtCheckBox(choice->text(), choice->ID(), m_group);
+        box->setAccessibleDescription(accessibleText(variable->text()));
         m_group->layout()->addWidget(box);
-        m_buttonGroup->addButton(box);
         m_boxes.insert(choice->ID(), box);
         m_boxList.append(box);
         connect(box, &QCheckBox::clicked, this, &SV_QtMChoiceInput::slot_storeValue);

@@ -140,12 +140,12 @@ private:
 // The 16x16 open-folder picture of the directory input's button.
 extern const char* const open_dir_xpm[];
 
-// Label and an exclusive pair of check boxes for a bool variable.
+// Label and an exclusive pair of check boxes for a bool variable; the label is the
+// question, and each box carries it as its accessible description.
 class SV_QtBoolInput : public SV_QtVariableInputWidgetProvider {
     Q_OBJECT
 public:
     using SV_QtVariableInputWidgetProvider::SV_QtVariableInputWidgetProvider;
-    ~SV_QtBoolInput() override;
 
     QWidget* firstFocusWidget() override;
     QWidget* lastFocusWidget() override;
@@ -161,10 +161,11 @@ public slots:
     void slot_refresh() override;
 
 private:
+    void keepExclusive(QCheckBox* clicked);
+
     QCheckBox* m_trueBox = nullptr;
     QCheckBox* m_falseBox = nullptr;
     QLabel* m_label = nullptr;
-    QButtonGroup* m_buttonGroup = nullptr;
 };
 
 // A titled group of radio buttons, one per choice of a single-choice variable.
@@ -235,7 +236,6 @@ private:
     QHash<QString, SV_QtCheckBox*> m_boxes;
     QList<SV_QtCheckBox*> m_boxList;
     QGroupBox* m_group = nullptr;
-    QButtonGroup* m_buttonGroup = nullptr;
 };
 
 #endif

@@ -26,8 +26,9 @@ SV_QtLanguageSelectDlg::SV_QtLanguageSelectDlg(QWidget* parent, const char* name
 
     int id = 0;
     for (const SV_LanguageInfo& language : SV_Engine::engine()->languages()) {
+        // Return chooses the language whose button has the focus.
         auto* button = new QPushButton(language.name, m_box);
-        button->setAutoDefault(false);
+        button->setAutoDefault(true);
         boxLayout->addWidget(button);
         m_buttonGroup->addButton(button, id++);
         m_encodings.append(language.encoding);
@@ -38,8 +39,10 @@ void SV_QtLanguageSelectDlg::initAutodetectedLanguage() {
     const int index = m_encodings.indexOf(SV_Engine::engine()->locale());
     m_detected = index < 0 ? 0 : index;
     m_selected = m_detected;
-    if (QAbstractButton* button = m_buttonGroup->button(m_detected))
+    if (auto* button = qobject_cast<QPushButton*>(m_buttonGroup->button(m_detected))) {
+        button->setDefault(true);
         button->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void SV_QtLanguageSelectDlg::slot_languageSelected(int id) {

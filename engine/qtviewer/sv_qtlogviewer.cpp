@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QMessageBox>
+#include <QKeyEvent>
 #include <QSaveFile>
 #include <QTextBrowser>
 #include <QTextStream>
@@ -72,6 +73,7 @@ SV_QtLogViewer::SV_QtLogViewer(QWidget* parent, const char* name) : QWidget(pare
     auto* close = new QPushButton(tr("Close"), this);
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
     row->addWidget(close);
+    m_textView->setAccessibleName(windowTitle());
 
     slot_getLog(SV_LogError);
 
@@ -79,6 +81,15 @@ SV_QtLogViewer::SV_QtLogViewer(QWidget* parent, const char* name) : QWidget(pare
         resize(parent->size());
     else
         resize(640, 480);
+}
+
+// Escape closes the window, as it closes a dialog (the text view passes it on).
+void SV_QtLogViewer::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SV_QtLogViewer::setText(const QString& text) {

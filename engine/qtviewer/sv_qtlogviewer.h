@@ -38,6 +38,9 @@ public:
     using FileNameAsker = std::function<QString(QWidget* parent, const QString& start)>;
     static void setFileNameAsker(FileNameAsker asker);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 public slots:
     void slot_saveToFile();
     void slot_getLog(int id);

@@ -8,7 +8,11 @@
 #include "sv_variable.h"
 
 #include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QStyle>
+#include <QVBoxLayout>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -70,6 +74,7 @@ void SV_QtVariableOutput::create() {
     m_label = new QLabel(text, m_parentWidget);
     m_value = new QLineEdit(m_parentWidget);
     m_value->setReadOnly(true);
+    nameByLabel(m_label, m_value);
     m_grid->addWidget(m_label, m_row, 0);
     m_grid->addWidget(m_value, m_row, 1);
     slot_value_changed();
@@ -138,6 +143,7 @@ void SV_QtProgressOutput::create() {
     m_label = new QLabel(m_sequence->text(), m_parentWidget);
     m_bar = new QProgressBar(m_parentWidget);
     connect(m_sequence->action(), &SV_Action::sig_progress, m_bar, &QProgressBar::setValue);
+    nameByLabel(m_label, m_bar);
     m_grid->addWidget(m_label, m_row, 0, 1, C, Qt::AlignLeft | Qt::AlignVCenter);
     m_grid->addWidget(m_bar, m_row + 1, 0, 1, C);
 }
@@ -171,9 +177,24 @@ void SV_QtTextOutput::create() {
     if (!m_parentWidget || !m_grid || !m_sequence || !m_sequence->action())
         return;
     connect(m_sequence->action(), &SV_Action::sig_text, this, &SV_QtTextOutput::slot_newtext);
-    m_text = new QTextBrowser(m_parentWidget);
+    const QString title = m_sequence->text();
+    if (title.isEmpty()) {
+        m_text = new QTextBrowser(m_parentWidget);
+        m_grid->addWidget(m_text, m_row, 0, 1, C);
+    } else {
+        m_group = new QGroupBox(title, m_parentWidget);
+        auto* layout = new QVBoxLayout(m_group);
+        m_text = new QTextBrowser(m_group);
+        layout->addWidget(m_text);
+        m_text->setAccessibleName(accessibleText(title));
+        m_grid->addWidget(m_group, m_row, 0, 1, C);
+    }
     m_text->setReadOnly(true);
-    m_grid->addWidget(m_text, m_row, 0, 1, C);
+}
+
+void SV_QtTextOutput::startVisit() {
+    if (m_text)
+        m_text->clear();
 }
 
 void SV_QtTextOutput::slot_newtext(const QString& text) {
@@ -193,12 +214,16 @@ void SV_QtTextOutput::slot_newtext(const QString& text) {
 }
 
 void SV_QtTextOutput::showWidgets() {
+    if (m_group)
+        m_group->show();
     if (m_text)
         m_text->show();
 }
 
 void SV_QtTextOutput::hideWidgets() {
-    if (m_text)
+    if (m_group)
+        m_group->hide();
+    else if (m_text)
         m_text->hide();
 }
 
@@ -224,13 +249,34 @@ void SV_QtInstallOutput::create() {
     m_titleLabel->setAlignment(Qt::AlignCenter);
     m_overallBar = new QProgressBar(m_parentWidget);
     connect(action, &SV_Action::sig_progress, m_overallBar, &QProgressBar::setValue);
+    // The progress reached before the end: an action that ends reports its whole total.
+    connect(action, &SV_Action::sig_progress, this, [this, action](int steps) {
+        if (!action->done())
+            m_reached = steps;
+    });
+    nameByLabel(m_titleLabel, m_overallBar);
     m_subJobLabel = new QLabel(m_parentWidget);
     m_subJobLabel->setWordWrap(true);
     m_subJobLabel->setAlignment(Qt::AlignCenter);
     m_subJobBar = new QProgressBar(m_parentWidget);
-    m_resultLabel = new QLabel(m_parentWidget);
+    m_subJobBar->setAccessibleName(tr("Current step"));
+    m_subJobLabel->setBuddy(m_subJobBar);
+    // The result: a warning sign (after a failure only) beside the text.
+    m_resultBox = new QWidget(m_parentWidget);
+    auto* resultRow = new QHBoxLayout(m_resultBox);
+    resultRow->setContentsMargins(0, 0, 0, 0);
+    m_resultIcon = new QLabel(m_resultBox);
+    const int iconSize = m_resultBox->style()->pixelMetric(QStyle::PM_MessageBoxIconSize);
+    m_resultIcon->setPixmap(
+        m_resultBox->style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize));
+    m_resultIcon->setAccessibleName(tr("Warning"));
+    m_resultIcon->hide();
+    m_resultLabel = new QLabel(m_resultBox);
     m_resultLabel->setWordWrap(true);
     m_resultLabel->setAlignment(Qt::AlignCenter);
+    m_resultLabel->setTextFormat(Qt::PlainText);
+    resultRow->addWidget(m_resultIcon, 0, Qt::AlignTop);
+    resultRow->addWidget(m_resultLabel, 1);
     m_logButton = new QPushButton(tr("Show Log"), m_parentWidget);
     m_logButton->setEnabled(false);
     connect(m_logButton, &QPushButton::clicked, this, &SV_QtInstallOutput::slot_showLog);
@@ -240,7 +286,7 @@ void SV_QtInstallOutput::create() {
     m_grid->setRowStretch(m_row + 2, 1);
     m_grid->addWidget(m_subJobLabel, m_row + 3, 0, 1, C);
     m_grid->addWidget(m_subJobBar, m_row + 4, 0, 1, C);
-    m_grid->addWidget(m_resultLabel, m_row + 5, 0, 1, C);
+    m_grid->addWidget(m_resultBox, m_row + 5, 0, 1, C);
     m_grid->setRowStretch(m_row + 5, 2);
     m_grid->addWidget(m_logButton, m_row + 6, C - 1, Qt::AlignRight);
 }
@@ -250,9 +296,11 @@ void SV_QtInstallOutput::showWidgets() {
         return;
     m_titleLabel->show();
     if (SV_InstallSequenceAction* action = m_install->action()) {
-        // Total first: a progress above the old total would be refused.
+        // Total first: a progress above the old total would be refused. A failed run
+        // stays where it stopped.
         m_overallBar->setMaximum(action->totalSteps());
-        m_overallBar->setValue(progressReached(action));
+        m_overallBar->setValue(action->done() && !action->successful() ? m_reached
+                                                                       : progressReached(action));
     }
     m_overallBar->show();
     m_subJobLabel->show();
@@ -260,13 +308,22 @@ void SV_QtInstallOutput::showWidgets() {
     m_logButton->setEnabled(false);
     m_logButton->show();
     m_resultLabel->clear();
-    m_resultLabel->show();
+    m_resultIcon->hide();
+    m_resultBox->show();
+    // A new run (the stage was entered again) reports its own failures.
+    if (SV_InstallSequenceAction* action = m_install->action(); action && action->done())
+        m_failures.clear();
+}
+
+void SV_QtInstallOutput::startVisit() {
+    m_failures.clear();
+    m_reached = 0;
 }
 
 void SV_QtInstallOutput::hideWidgets() {
     for (QWidget* w : {static_cast<QWidget*>(m_titleLabel), static_cast<QWidget*>(m_overallBar),
                        static_cast<QWidget*>(m_subJobLabel), static_cast<QWidget*>(m_subJobBar),
-                       static_cast<QWidget*>(m_resultLabel), static_cast<QWidget*>(m_logButton)})
+                       static_cast<QWidget*>(m_resultBox), static_cast<QWidget*>(m_logButton)})
         if (w)
             w->hide();
 }
@@ -276,13 +333,22 @@ void SV_QtInstallOutput::slot_new_subjob(const QString& title, SV_Action* action
         return;
     if (m_subJob)
         disconnect(m_subJob, &SV_Action::sig_progress, m_subJobBar, &QProgressBar::setValue);
+    if (m_subJob)
+        disconnect(m_subJob, &SV_Action::sig_error, this, nullptr);
     m_subJob = action;
+    m_subJobTitle = title;
     m_subJobLabel->setText(title);
+    m_subJobBar->setAccessibleName(accessibleText(title));
     if (!action)
         return;
     m_subJobBar->setMaximum(action->totalSteps());
     m_subJobBar->setValue(action->currSteps());
     connect(action, &SV_Action::sig_progress, m_subJobBar, &QProgressBar::setValue);
+    // What failed, for the result: the sequence and its error.
+    connect(action, &SV_Action::sig_error, this, [this](const QString& message) {
+        m_failures.append(accessibleText(m_subJobTitle) + QStringLiteral(": ") +
+                          accessibleText(message));
+    });
 }
 
 void SV_QtInstallOutput::slot_installDone() {
@@ -290,12 +356,23 @@ void SV_QtInstallOutput::slot_installDone() {
         return;
     m_subJobLabel->hide();
     m_subJobBar->hide();
+    if (m_subJob)
+        disconnect(m_subJob, &SV_Action::sig_error, this, nullptr);
     m_logButton->setEnabled(true);
-    if (m_install->action()->successful())
+    if (m_install->action()->successful()) {
+        m_resultIcon->hide();
         m_resultLabel->setText(tr("The Installation appears to have successfully completed."));
-    else
-        m_resultLabel->setText(
-            tr("An error occured during installation, please view the Log for details"));
+    } else {
+        // The bar keeps the progress reached: the install did not get to its end.
+        m_overallBar->setValue(m_reached);
+        m_resultIcon->show();
+        QStringList lines{
+            tr("An error occured during installation, please view the Log for details")};
+        if (!m_failures.isEmpty())
+            lines << tr("What failed:") << m_failures;
+        m_resultLabel->setText(lines.join(QLatin1Char('\n')));
+    }
+    m_resultLabel->setAccessibleName(m_resultLabel->text());
     m_resultLabel->repaint();
 }
 

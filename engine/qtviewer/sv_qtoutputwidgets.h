@@ -4,7 +4,9 @@
 #include "sv_qtwidgetprovider.h"
 
 #include <QPointer>
+#include <QStringList>
 
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -95,7 +97,9 @@ private:
 };
 
 // A read-only text view collecting the lines an action sequence reports (the output
-// of the commands it runs, as they print it).
+// of the commands it runs, as they print it), in a group titled with the element's text
+// when it has one. Each visit of the stage starts with an empty view: the sequence runs
+// again and reports its lines anew.
 class SV_QtTextOutput : public SV_QtOutputWidgetProvider {
     Q_OBJECT
 public:
@@ -105,7 +109,10 @@ public:
     void showWidgets() override;
     void hideWidgets() override;
     void create() override;
+    void startVisit() override;
     QTextBrowser* textView() const { return m_text; }
+    // The titled group around the view; null for an element without a text.
+    QGroupBox* group() const { return m_group; }
 
 public slots:
     void slot_newtext(const QString& text);
@@ -113,10 +120,13 @@ public slots:
 private:
     SV_UIActionSequence* m_sequence;
     QTextBrowser* m_text = nullptr;
+    QGroupBox* m_group = nullptr;
 };
 
 // The install monitor: title, overall bar, current sub-job with its bar, the result
 // text and a "Show Log" button enabled once the install sequence has finished. 7 rows.
+// A failed install says so: a warning sign, the result text and each sequence that
+// reported an error with the error; the overall bar stays where the install stopped.
 class SV_QtInstallOutput : public SV_QtOutputWidgetProvider {
     Q_OBJECT
 public:
@@ -133,7 +143,12 @@ public:
     QLabel* titleLabel() const { return m_titleLabel; }
     QLabel* subJobLabel() const { return m_subJobLabel; }
     QLabel* resultLabel() const { return m_resultLabel; }
+    // The warning sign beside the result, shown after a failed install.
+    QLabel* resultIcon() const { return m_resultIcon; }
     QPushButton* logButton() const { return m_logButton; }
+    // "sequence title: error" for every error reported during the last install run.
+    const QStringList& failures() const { return m_failures; }
+    void startVisit() override;
 
 public slots:
     void slot_new_subjob(const QString& title, SV_Action* action);
@@ -147,8 +162,13 @@ private:
     QLabel* m_titleLabel = nullptr;
     QLabel* m_subJobLabel = nullptr;
     QLabel* m_resultLabel = nullptr;
+    QLabel* m_resultIcon = nullptr;
+    QWidget* m_resultBox = nullptr;
     QPushButton* m_logButton = nullptr;
     QPointer<SV_Action> m_subJob;
+    QString m_subJobTitle;
+    QStringList m_failures;
+    int m_reached = 0;
 };
 
 #endif

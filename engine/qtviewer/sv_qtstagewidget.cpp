@@ -173,6 +173,11 @@ SV_QtUIWidgetProvider* SV_QtStageWidget::widgetProviderFactory(SV_UIElement* ele
     return nullptr;
 }
 
+void SV_QtStageWidget::startVisit() {
+    for (SV_QtUIWidgetProvider* provider : std::as_const(m_providers))
+        provider->startVisit();
+}
+
 QWidget* SV_QtStageWidget::firstFocusWidget() const {
     for (SV_QtUIWidgetProvider* provider : m_providers)
         if (QWidget* w = provider->firstFocusWidget())

@@ -34,6 +34,9 @@ public:
     QWidget* firstFocusWidget() const;
     // Last focus widget of the providers, searched from the last one backwards, or null.
     QWidget* lastFocusWidget() const;
+    // The stage is entered: each provider starts its visit (before the stage's
+    // initialisation and its sequences run).
+    void startVisit();
     // The provider for one element; stops the program for elements it cannot show.
     SV_QtUIWidgetProvider* widgetProviderFactory(SV_UIElement* element);
 

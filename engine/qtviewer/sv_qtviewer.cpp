@@ -6,6 +6,7 @@
 #include "sv_qtsplashscreen.h"
 #include "sv_qtstagewidget.h"
 #include "sv_stage.h"
+#include "sv_wizard.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -23,6 +24,7 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShortcut>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStyle>
@@ -61,8 +63,11 @@ const PaletteGroup kPaletteGroups[] = {
 } // namespace
 
 SV_QtViewer::SV_QtViewer(QObject* parent, const char* name)
-    : SV_Viewer(parent), m_engine(SV_Engine::engine()), m_cancelText(tr("&Cancel")),
-      m_backText(tr("&Back")), m_nextText(tr("&Next")), m_doneText(tr("&Done")) {
+    : SV_Viewer(parent), m_engine(SV_Engine::engine()),
+      m_cancelText(SV_Wizard::defaultControlText(QStringLiteral("cancel"))),
+      m_backText(SV_Wizard::defaultControlText(QStringLiteral("back"))),
+      m_nextText(SV_Wizard::defaultControlText(QStringLiteral("next"))),
+      m_doneText(SV_Wizard::defaultControlText(QStringLiteral("finish"))) {
     if (name)
         setObjectName(QString::fromLatin1(name));
     // The run ends through the engine (Done, a confirmed Cancel), never because the
@@ -117,14 +122,14 @@ void SV_QtViewer::setLoadingMessage(const QString& message) {
 void SV_QtViewer::startInstaller() {
     // The default button labels in the language chosen at start-up: this viewer was made
     // before the translations were installed.
-    m_cancelText = tr("&Cancel");
-    m_backText = tr("&Back");
-    m_nextText = tr("&Next");
-    m_doneText = tr("&Done");
+    m_cancelText = SV_Wizard::defaultControlText(QStringLiteral("cancel"));
+    m_backText = SV_Wizard::defaultControlText(QStringLiteral("back"));
+    m_nextText = SV_Wizard::defaultControlText(QStringLiteral("next"));
+    m_doneText = SV_Wizard::defaultControlText(QStringLiteral("finish"));
     initInternalOptions();
 
     // Never an empty window: without a stage to show the run ends here.
-    if (!firstShownStage()) {
+    if (!SV_Wizard::firstValidStage()) {
         if (m_splashScreen)
             m_splashScreen->stop();
         err(QStringLiteral("SV_QtViewer"), noStageMessage());
@@ -147,7 +152,11 @@ void SV_QtViewer::startInstaller() {
     } else {
         showMainwidget();
     }
-    slot_next();
+    m_wizard = new SV_Wizard(this);
+    connect(m_wizard, &SV_Wizard::sig_stageEntered, this, &SV_QtViewer::slot_stageEntered);
+    connect(m_wizard, &SV_Wizard::sig_stageShown, this, &SV_QtViewer::slot_stageShown);
+    connect(m_wizard, &SV_Wizard::sig_stateChanged, this, &SV_QtViewer::slot_checkCurrStage);
+    m_wizard->start();
 }
 
 bool SV_QtViewer::desktopTooSmall() const {
@@ -350,6 +359,17 @@ void SV_QtViewer::initView() {
     m_lowerSeparator->setFixedHeight(12);
     m_mainLayout->addWidget(m_lowerSeparator);
 
+    // Why the forward button is disabled: a line above the buttons, there only while it
+    // has something to say.
+    m_reasonLabel = new QLabel(m_mainFrame);
+    m_reasonLabel->setObjectName(QStringLiteral("reason"));
+    m_reasonLabel->setWordWrap(true);
+    m_reasonLabel->setTextFormat(Qt::PlainText);
+    m_reasonLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_reasonLabel->setAccessibleName(tr("Why the installation cannot go on yet"));
+    m_reasonLabel->hide();
+    m_mainLayout->addWidget(m_reasonLabel);
+
     m_buttonRow = new QHBoxLayout;
     m_buttonRow->setSpacing(10);
     m_mainLayout->addLayout(m_buttonRow);
@@ -370,6 +390,14 @@ void SV_QtViewer::initView() {
     m_buttonRow->addWidget(m_backButton);
     m_buttonRow->addWidget(m_nextButton);
     m_buttonRow->addWidget(m_doneButton);
+
+    // Return and Enter go on, as a dialog's default button would (line edits pass
+    // them on; nothing on a page uses them for itself).
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto* shortcut = new QShortcut(key, m_mainFrame);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, &SV_QtViewer::activateDefault);
+    }
 }
 
 void SV_QtViewer::initStageList(SV_Stage* first) {
@@ -464,102 +492,85 @@ void SV_QtViewer::showCenteredWidget(QWidget* widget) {
 
 // ---- navigation ------------------------------------------------------------------------
 
-SV_Stage* SV_QtViewer::firstShownStage() const {
-    SV_Stage* first = m_engine->firstStage();
-    if (!first)
-        return nullptr;
-    return first->isValid() ? first : first->getNextValidStage();
-}
-
 QPushButton* SV_QtViewer::forwardButton() const {
     return m_nextButton->isHidden() ? m_doneButton : m_nextButton;
 }
 
 void SV_QtViewer::slot_next() {
-    if (!m_engine || !m_stageStack)
+    if (!m_wizard)
         return;
-    if (m_currentStageWidget) {
-        SV_Stage* next = m_currentStageWidget->stage()->getNextValidStage();
-        if (next)
-            showStage(next->ID());
-        return;
-    }
-    if (SV_Stage* first = firstShownStage())
-        showStage(first->ID());
+    if (!m_wizard->currentStage())
+        m_wizard->start();
+    else
+        m_wizard->next();
 }
 
 void SV_QtViewer::slot_back() {
-    if (!m_engine || !m_stageStack)
-        return;
-    SV_Stage* target = nullptr;
-    if (m_currentStageWidget)
-        target = m_currentStageWidget->stage()->getPrevValidStage();
-    if (!target)
-        target = m_engine->firstStage();
-    if (target)
-        showStage(target->ID());
+    if (m_wizard)
+        m_wizard->back();
 }
 
 void SV_QtViewer::slot_cancel() {
-    m_engine->cancelInstall();
+    if (m_wizard)
+        m_wizard->cancel();
+    else
+        m_engine->cancelInstall();
 }
 
 void SV_QtViewer::slot_done() {
-    if (m_finishing)
-        return;
-    m_finishing = true;
-    m_doneButton->setEnabled(false);
-    m_engine->finishInstall();
+    if (m_wizard)
+        m_wizard->done();
+}
+
+void SV_QtViewer::activateDefault() {
+    QWidget* focus = QApplication::focusWidget();
+    if (auto* button = qobject_cast<QPushButton*>(focus)) {
+        if (button->isVisible() && button->isEnabled() && m_mainFrame->isAncestorOf(button)) {
+            button->click();
+            return;
+        }
+    }
+    QPushButton* forward = forwardButton();
+    if (forward->isVisible() && forward->isEnabled())
+        forward->click();
 }
 
 void SV_QtViewer::showStage(const QString& id) {
-    SV_QtStageWidget* widget = m_stageWidgets.value(id);
+    if (!m_wizard || !m_stageWidgets.contains(id))
+        return;
+    m_wizard->showStage(m_stageWidgets.value(id)->stage());
+}
+
+void SV_QtViewer::slot_stageEntered(SV_Stage* stage) {
+    SV_QtStageWidget* widget = m_stageWidgets.value(stage->ID());
     if (!widget)
         return;
+    widget->startVisit();
 
-    if (m_currentStageWidget) {
-        SV_Stage* old = m_currentStageWidget->stage();
-        old->finish();
-        disconnect(old, &SV_Stage::sig_stageActionsDone, this, &SV_QtViewer::slot_checkCurrStage);
-        disconnect(old, &SV_Stage::sig_stageDataValid, this, &SV_QtViewer::slot_checkCurrStage);
-        disconnect(old, &SV_Stage::sig_stageDataInvalid, this, &SV_QtViewer::slot_checkCurrStage);
-        disconnect(old, &SV_Stage::sig_initializationDone, this,
-                   &SV_QtViewer::slot_checkCurrStage);
-    }
+    m_cancelButton->setText(m_wizard->controlText(QStringLiteral("cancel")));
+    m_cancelButton->setVisible(m_wizard->controlVisible(QStringLiteral("cancel")));
+    m_backButton->setText(m_wizard->controlText(QStringLiteral("back")));
+    m_backButton->setVisible(m_wizard->controlVisible(QStringLiteral("back")));
+    // The forward button always starts disabled; slot_checkCurrStage enables it.
+    m_nextButton->setEnabled(false);
+    m_doneButton->setEnabled(false);
+    showForwardControl();
+    m_reasonLabel->clear();
+    m_reasonLabel->hide();
 
-    SV_Stage* stage = widget->stage();
-    connect(stage, &SV_Stage::sig_stageActionsDone, this, &SV_QtViewer::slot_checkCurrStage);
-    connect(stage, &SV_Stage::sig_stageDataValid, this, &SV_QtViewer::slot_checkCurrStage);
-    connect(stage, &SV_Stage::sig_stageDataInvalid, this, &SV_QtViewer::slot_checkCurrStage);
-    connect(stage, &SV_Stage::sig_initializationDone, this, &SV_QtViewer::slot_checkCurrStage);
-
-    const QString cancelText = stage->controlText(QStringLiteral("cancel"));
-    m_cancelButton->setText(cancelText.isNull() ? m_cancelText : cancelText);
-    m_cancelButton->setVisible(stage->controlVisible(QStringLiteral("cancel")));
-    const QString backText = stage->controlText(QStringLiteral("back"));
-    m_backButton->setText(backText.isNull() ? m_backText : backText);
-    m_backButton->setVisible(stage->controlVisible(QStringLiteral("back")));
-
-    if (stage->controlVisible(QStringLiteral("finish"))) {
-        m_nextButton->hide();
-        const QString finishText = stage->controlText(QStringLiteral("finish"));
-        m_doneButton->setText(finishText.isNull() ? m_doneText : finishText);
-        m_doneButton->setEnabled(false);
-        m_doneButton->show();
-    } else {
-        m_doneButton->hide();
-        const QString nextText = stage->controlText(QStringLiteral("next"));
-        m_nextButton->setText(nextText.isNull() ? m_nextText : nextText);
-        m_nextButton->setEnabled(false);
-        m_nextButton->setVisible(stage->controlVisible(QStringLiteral("next")));
-    }
-
-    m_titleLabel->setText(QStringLiteral("<h3>") + stage->text() + QStringLiteral("</h3>"));
+    m_titleLabel->setText(QStringLiteral("<h3>") + stage->text().toHtmlEscaped() +
+                          QStringLiteral("</h3>"));
+    m_titleLabel->setAccessibleName(stage->text());
 
     m_currentStageWidget = widget;
     m_stageStack->setCurrentWidget(widget);
-    stage->init();
+}
 
+// After the stage's initialisation: the page shows its elements as they are now.
+void SV_QtViewer::slot_stageShown(SV_Stage* stage) {
+    SV_QtStageWidget* widget = m_stageWidgets.value(stage->ID());
+    if (!widget || widget != m_currentStageWidget)
+        return;
     QPushButton* forward = forwardButton();
     if (QWidget* last = widget->lastFocusWidget())
         QWidget::setTabOrder(last, forward);
@@ -582,20 +593,56 @@ void SV_QtViewer::showStage(const QString& id) {
     }
 
     if (m_stageShownHook)
-        m_stageShownHook(id);
+        m_stageShownHook(stage->ID());
+}
+
+// Next, or Done where the stage offers it (which a value entered on the last stage can
+// change: a stage that becomes valid after it turns Done back into Next).
+void SV_QtViewer::showForwardControl() {
+    if (m_wizard->offersDone()) {
+        m_nextButton->hide();
+        m_doneButton->setText(m_wizard->controlText(QStringLiteral("finish")));
+        m_doneButton->show();
+    } else {
+        m_doneButton->hide();
+        m_nextButton->setText(m_wizard->controlText(QStringLiteral("next")));
+        m_nextButton->setVisible(m_wizard->controlVisible(QStringLiteral("next")));
+    }
 }
 
 void SV_QtViewer::slot_checkCurrStage() {
-    if (!m_currentStageWidget)
+    if (!m_currentStageWidget || !m_wizard)
         return;
-    SV_Stage* stage = m_currentStageWidget->stage();
-    const bool finish = stage->controlVisible(QStringLiteral("finish"));
-    if (finish && m_finishing)
-        return;
-    if (finish)
-        setFinishEnabled(stage->canContinue());
+    if (m_doneButton->isHidden() == m_wizard->offersDone()) {
+        showForwardControl();
+        if (QWidget* last = m_currentStageWidget->lastFocusWidget())
+            QWidget::setTabOrder(last, forwardButton());
+        QWidget::setTabOrder(forwardButton(), m_backButton);
+    }
+    const bool can = m_wizard->canContinue();
+    QPushButton* forward = forwardButton();
+    const bool hadFocus = forward->hasFocus();
+    if (m_wizard->offersDone())
+        setFinishEnabled(can);
     else
-        setNextEnabled(stage->canContinue());
+        setNextEnabled(can);
+    // The reason is shown once the stage is ready; while it is being prepared it would
+    // only flicker.
+    const QString why = can || !m_wizard->currentStage()->initializationDone() ? QString()
+                                                                              : m_wizard->whyNot();
+    m_reasonLabel->setText(why);
+    m_reasonLabel->setVisible(!why.isEmpty());
+    forward->setToolTip(why);
+    forward->setAccessibleDescription(why);
+    // On a page without inputs the focus belongs to the forward button, which cannot
+    // take it while disabled: it gets it once it can be used (after an install, say),
+    // unless the user has moved it onto the page meanwhile.
+    if (can && forward->isVisible() && !m_currentStageWidget->firstFocusWidget()) {
+        QWidget* focus = m_mainFrame->window()->focusWidget();
+        if (hadFocus || !focus || !focus->isVisible() || !focus->isEnabled() ||
+            !m_currentStageWidget->isAncestorOf(focus))
+            forward->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void SV_QtViewer::setNextEnabled(bool enabled) {
@@ -608,12 +655,15 @@ void SV_QtViewer::setFinishEnabled(bool enabled) {
 
 // ---- services --------------------------------------------------------------------------
 
+// Every question the engine asks decides something that cannot be undone (leave the
+// installation, go on after an error): a warning, and neither Return nor Escape says yes.
 QString SV_QtViewer::getYesNo(const QString& question) {
-    QMessageBox box(QMessageBox::Information, QString(), question, QMessageBox::NoButton,
+    QMessageBox box(QMessageBox::Warning, QString(), question, QMessageBox::NoButton,
                     m_mainFrame);
     QPushButton* yes = box.addButton(tr("&Yes"), QMessageBox::YesRole);
-    box.addButton(tr("&No"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    QPushButton* no = box.addButton(tr("&No"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes ? QStringLiteral("yes") : QStringLiteral("no");
 }

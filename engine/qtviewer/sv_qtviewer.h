@@ -26,9 +26,13 @@ class SV_QtLogViewer;
 class SV_QtSplashScreen;
 class SV_QtStageWidget;
 class SV_Stage;
+class SV_Wizard;
 
 // The wizard window: a header with the icons and the stage title, the stage area (one
-// stage widget per stage, one visible at a time) and the navigation buttons. Runs either
+// stage widget per stage, one visible at a time) and the navigation buttons. The walk
+// through the stages is the wizard controller's (SV_Wizard): the window shows the stage
+// it enters, enables the forward button when it says the stage can continue, shows why
+// not beside the buttons, and passes the button clicks on. Runs either
 // with the wizard frame as the main window's central widget ("sdi mode") or as a child
 // window in a workspace with a configurable background ("mdi mode").
 class SV_QtViewer : public SV_Viewer {
@@ -67,6 +71,9 @@ public:
     QPushButton* backButton() const { return m_backButton; }
     QPushButton* nextButton() const { return m_nextButton; }
     QPushButton* doneButton() const { return m_doneButton; }
+    // Why the forward button is disabled (empty while it is enabled).
+    QLabel* reasonLabel() const { return m_reasonLabel; }
+    SV_Wizard* wizard() const { return m_wizard; }
     SV_QtStageWidget* currentStageWidget() const { return m_currentStageWidget; }
     SV_QtStageWidget* stageWidget(const QString& id) const { return m_stageWidgets.value(id); }
     const QHash<QString, SV_QtStageWidget*>& stageWidgets() const { return m_stageWidgets; }
@@ -78,6 +85,7 @@ public:
     // lets a caller know when the wizard is up without watching the screen.
     void setStageShownHook(std::function<void(const QString& stageId)> hook);
 
+    // Enters the stage with that id through the controller.
     void showStage(const QString& id);
     void showMainwidget();
     void showCenteredWidget(QWidget* widget);
@@ -104,8 +112,13 @@ private:
     void initMDIMode();
     void initView();
     void initStageList(SV_Stage* first);
-    // The stage the wizard opens with: the first stage when valid, else the next valid.
-    SV_Stage* firstShownStage() const;
+    // Shows the stage the controller has entered.
+    void slot_stageEntered(SV_Stage* stage);
+    // Focus, tab order and the window's size, once the stage has been initialised.
+    void slot_stageShown(SV_Stage* stage);
+    void showForwardControl();
+    // Return and Enter in the window: the focused push button, else the forward button.
+    void activateDefault();
     void applyBackgroundPixmap(const QString& imageId, bool overlay);
     QPushButton* forwardButton() const;
     QWidget* frameOf(QWidget* widget) const;
@@ -133,6 +146,8 @@ private:
     QPushButton* m_backButton = nullptr;
     QPushButton* m_nextButton = nullptr;
     QPushButton* m_doneButton = nullptr;
+    QLabel* m_reasonLabel = nullptr;
+    SV_Wizard* m_wizard = nullptr;
     QString m_cancelText;
     QString m_backText;
     QString m_nextText;
@@ -140,9 +155,6 @@ private:
     bool m_mdiMode = false;
     int m_desktopWidth = -1;
     int m_desktopHeight = -1;
-    // Set once Done has handed over to the post-install actions: a second click, or a
-    // stage update that would enable the button again, must not start them twice.
-    bool m_finishing = false;
     std::function<void(const QString&)> m_stageShownHook;
 };
 

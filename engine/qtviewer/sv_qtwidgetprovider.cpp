@@ -3,6 +3,26 @@
 #include "sv_uielement.h"
 #include "sv_variable.h"
 
+#include <QLabel>
+#include <QTextDocumentFragment>
+#include <QWidget>
+
+QString SV_QtUIWidgetProvider::accessibleText(const QString& text) {
+    if (!Qt::mightBeRichText(text))
+        return text;
+    return QTextDocumentFragment::fromHtml(text).toPlainText().simplified();
+}
+
+void SV_QtUIWidgetProvider::nameByLabel(QLabel* label, QWidget* widget,
+                                        const QString& description) {
+    if (!label || !widget)
+        return;
+    label->setBuddy(widget);
+    const QString name = accessibleText(label->text());
+    widget->setAccessibleName(name);
+    widget->setAccessibleDescription(description.isNull() ? name : accessibleText(description));
+}
+
 SV_QtUIWidgetProvider::SV_QtUIWidgetProvider(SV_UIElement* element, QGridLayout* grid,
                                              QWidget* parentWidget, QObject* owner,
                                              const char* name)

@@ -6,6 +6,7 @@
 #include <QObject>
 
 class QGridLayout;
+class QLabel;
 class QWidget;
 class SV_UIElement;
 class SV_UIVariableInput;
@@ -32,8 +33,18 @@ public:
     virtual QWidget* lastFocusWidget() { return nullptr; }
     virtual void showWidgets() = 0;
     virtual void hideWidgets() = 0;
+    // The stage is entered again (before its initialisation and its sequences run).
+    virtual void startVisit() {}
     // Places the widgets into the grid; creates nothing when something it needs is missing.
     virtual void create() = 0;
+
+    // A display text as assistive technology reads it: rich text as plain text.
+    static QString accessibleText(const QString& text);
+    // The label names the widget: it becomes the label's buddy and takes the label's text
+    // as accessible name, and the description (the label's text when null) as its
+    // accessible description.
+    static void nameByLabel(QLabel* label, QWidget* widget,
+                            const QString& description = QString());
 
 protected:
     SV_UIElement* m_element;

@@ -3,8 +3,34 @@
 #include "sv_consoleanswers.h"
 #include "sv_consoleterminal.h"
 #include "sv_consoleviewer.h"
+#include "sv_engine.h"
+#include "sv_passwordvariable.h"
+#include "sv_variable.h"
 
+#include <QFile>
 #include <QtTest>
+
+namespace {
+
+SV_Variable* variable(const char* id) {
+    return SV_Engine::engine()->variable(QLatin1String(id));
+}
+
+// The first block of the README's section on unattended runs, as printed.
+QByteArray readmeAnswerFile() {
+    QFile readme(QStringLiteral(VANTOR_README));
+    if (!readme.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const QByteArray text = readme.readAll();
+    const int section = text.indexOf("**Unattended**");
+    const int open = text.indexOf("```\n", section);
+    const int close = text.indexOf("```\n", open + 4);
+    if (section < 0 || open < 0 || close < 0)
+        return QByteArray();
+    return text.mid(open + 4, close - open - 4);
+}
+
+} // namespace
 
 class TestText : public QObject {
     Q_OBJECT
@@ -12,6 +38,8 @@ private slots:
     void answerLines();
     void wrapping();
     void richTextAsPlainText();
+    void readmeExampleAsPrinted();
+    void trailingComments();
 };
 
 void TestText::answerLines() {
@@ -60,6 +88,64 @@ void TestText::richTextAsPlainText() {
     QCOMPARE(SV_ConsoleViewer::plainText(QStringLiteral("<p>The following error occurred:<blockquote>Action: a, error msg: x &lt;y&gt;<blockquote><br>Do you want to continue?</p>")),
              QStringLiteral("The following error occurred:\nAction: a, error msg: x <y>\n\nDo you want to continue?"));
     QCOMPARE(SV_ConsoleViewer::plainText(QStringLiteral("&amp;lt;")), QStringLiteral("&lt;"));
+}
+
+// The README's answer file works as printed with the example install file: no problem,
+// and each value as the comments beside it promise.
+void TestText::readmeExampleAsPrinted() {
+    QFile file(QStringLiteral(VANTOR_EXAMPLE_DIR "/install.xml"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    SV_XmlDocument document;
+    QVERIFY(document.setContent(file.readAll()));
+    SV_Engine::engine()->loadProfiles(document.documentElement());
+    SV_Engine::engine()->loadVariables(document.documentElement());
+    const QByteArray answers = readmeAnswerFile();
+    QVERIFY2(answers.contains("hostname="), answers.constData());
+
+    SV_ConsoleAnswers a;
+    a.parse(answers);
+    a.check(SV_Engine::engine());
+    QCOMPARE(a.problems(), QStringList());
+    a.applyAll(SV_Engine::engine());
+    QCOMPARE(variable("hostname")->value(), QStringLiteral("mail.example.org"));
+    QCOMPARE(variable("imap_port")->value(), QStringLiteral("143"));
+    QCOMPARE(variable("start_services")->formatAnswer(), QStringLiteral("true"));
+    QCOMPARE(variable("setup_kind")->formatAnswer(), QStringLiteral("single-host"));
+    QCOMPARE(variable("services")->value(), QStringLiteral("imap,smtp"));
+    auto* password = qobject_cast<SV_PasswordVariable*>(variable("admin_password"));
+    QVERIFY(password && password->isValidPassword());
+    QCOMPARE(password->value(), QStringLiteral("s3cret-value"));
+}
+
+// A trailing comment is taken off a number, boolean or choice only; a text or password
+// keeps everything after "=", and nothing is trimmed silently.
+void TestText::trailingComments() {
+    SV_ConsoleAnswers a;
+    a.parse("hostname=mail # not a comment\n"
+            "admin_password=pa ss#word # too\n"
+            "imap_port=993\t # the port\n"
+            "services=imap # and no more\n"
+            "mailbox_format=mbox#no blank before\n"
+            "start_services=false \n");
+    a.check(SV_Engine::engine());
+    QCOMPARE(a.problems(),
+             (QStringList{
+                 QStringLiteral("line 5: mailbox_format: there is no choice \"mbox#no blank "
+                                "before\" (the choices are: maildir, mbox)"),
+                 QStringLiteral("line 6: start_services: \"false \" is neither true nor false"),
+             }));
+    SV_ConsoleAnswers good;
+    good.parse("hostname=mail # not a comment\n"
+               "admin_password=pa ss#word # too\n"
+               "imap_port=993\t # the port\n"
+               "services=imap # and no more\n");
+    good.check(SV_Engine::engine());
+    QCOMPARE(good.problems(), QStringList());
+    good.applyAll(SV_Engine::engine());
+    QCOMPARE(variable("hostname")->value(), QStringLiteral("mail # not a comment"));
+    QCOMPARE(variable("admin_password")->value(), QStringLiteral("pa ss#word # too"));
+    QCOMPARE(variable("imap_port")->value(), QStringLiteral("993"));
+    QCOMPARE(variable("services")->value(), QStringLiteral("imap"));
 }
 
 QTEST_GUILESS_MAIN(TestText)

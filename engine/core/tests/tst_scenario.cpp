@@ -57,7 +57,7 @@ const QStringList kStartUp = {"setLoadingMessage:Loading Installation File", "st
                               "setLoadingMessage:Building Install Screens", "startInstaller"};
 
 // Two languages, none preset: the viewer asks; viewer options reach the viewer; cancel
-// answered "no" continues, "yes" ends the run with 0 without the post-install list.
+// answered "no" continues, "yes" ends the run with 2 without the post-install list.
 int viewerOrder(const vantortest::TempDir& tmp) {
     InstallFileBuilder b = baseFile();
     auto info = b.section("install-info");
@@ -86,11 +86,12 @@ int viewerOrder(const vantortest::TempDir& tmp) {
     engine()->init();
     CHECK(engine()->viewer() == ScriptedViewer::current());
     CHECK(engine()->viewer()->parent() == nullptr);
+    // A confirmed cancel ends with 2: nothing was installed to the end.
     const int rc = QCoreApplication::exec();
-    CHECK(rc == 0);
+    CHECK(rc == 2);
     CHECK(ScriptedViewer::current()->calls.count("getYesNo:Are you sure you want to exit?") == 2);
     CHECK(value("post").isNull());
-    return rc;
+    return 0;
 }
 
 // Done: finishInstall runs the post-install list, whose end leaves the event loop with 0.
@@ -172,7 +173,49 @@ int translation(const vantortest::TempDir& tmp) {
     CHECK_EQ(engine()->variable("price")->text(), QStringLiteral("Preis in \u20ac"));
     CHECK(ScriptedViewer::current()->calls.contains(
         QStringLiteral("getYesNo:M\u00f6chten Sie die Installation wirklich beenden?")));
-    return rc;
+    CHECK(rc == 2); // the confirmed cancel
+    return 0;
+}
+
+// The scripted viewer walks through the wizard controller as the window does: the
+// stages valid with the answers, in order, the answers stored through each variable's
+// own check, and Done at the end. A refused answer stops the walk with its reason.
+int walk(const vantortest::TempDir& tmp, bool refused) {
+    InstallFileBuilder b = baseFile();
+    b.section("variables")
+        .addXml("<variable id='port' default='143'><string>Port</string><data-type>"
+                "<numeric-data datatype='uint' min='1' max='65535'/></data-type></variable>"
+                "<variable id='kind' default='a'><string>Kind</string><data-type>"
+                "<single-selection><choice id='a'/><choice id='b'/></single-selection>"
+                "</data-type></variable>");
+    b.section("stages").addXml(
+        "<stage id='one'><ui><ui-element><input-element><variable-input var_id='kind'/>"
+        "</input-element></ui-element></ui></stage>"
+        "<stage id='skipped'><valid-conditions><var-condition var_id='kind' "
+        "condition='item-selected' value='a'/></valid-conditions></stage>"
+        "<stage id='two'><ui><ui-element><input-element><variable-input var_id='port'/>"
+        "</input-element></ui-element><finish/></ui></stage>");
+    b.save(tmp.file("install.xml"));
+    ScriptedViewer::install([refused](ScriptedViewer* v) {
+        v->walk = true;
+        v->answers = {{"kind", "b"}, {"port", refused ? "70000" : "993"}};
+        if (refused)
+            v->onStartInstaller = [](ScriptedViewer* v) {
+                QTimer::singleShot(500, [v] {
+                    CHECK_EQ(v->stuck, "\"70000\" is not a whole number from 1 to 65535");
+                    engine()->endRun(0);
+                });
+            };
+    });
+    engine()->setInstallFile(tmp.file("install.xml"));
+    engine()->init();
+    const int rc = QCoreApplication::exec();
+    ScriptedViewer* v = ScriptedViewer::current();
+    CHECK(rc == 0);
+    CHECK(v->stagesEntered == QStringList({"one", "two"}));
+    CHECK_EQ(value("port"), refused ? "143" : "993");
+    CHECK_EQ(value("post"), refused ? QString() : QStringLiteral("ran"));
+    return 0;
 }
 
 // Console mode: the viewer factory is not used, viewer options are dropped, and the run
@@ -214,6 +257,10 @@ int main(int argc, char** argv) {
         rc = presetManyLanguages(tmp);
     else if (scenario == "translation")
         rc = translation(tmp);
+    else if (scenario == "walk")
+        rc = walk(tmp, false);
+    else if (scenario == "walk-refused")
+        rc = walk(tmp, true);
     else if (scenario == "console")
         rc = console(tmp);
     else

@@ -98,6 +98,16 @@ private slots:
 
         QTest::mouseClick(buttonNamed(&log, "Close"), Qt::LeftButton);
         QVERIFY(!log.isVisible());
+
+        // Escape closes it too, wherever the focus is in it.
+        log.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&log));
+        log.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&log));
+        log.textView()->setFocus();
+        QTest::keyClick(log.textView(), Qt::Key_Escape);
+        QVERIFY(!log.isVisible());
+        QCOMPARE(log.textView()->accessibleName(), QStringLiteral("Installation Log Viewer"));
     }
 
     // "Save To File" writes the plain text of all messages, whatever view is shown, and
@@ -181,6 +191,16 @@ private slots:
                  }),
                  QStringLiteral("en"));
         QCOMPARE(focused, static_cast<QWidget*>(dlg.buttonGroup()->button(1)));
+
+        // Return takes the language that has the focus: the detected one, or another one
+        // the user moved to.
+        QCOMPARE(runWith([&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }),
+                 QStringLiteral("en"));
+        QCOMPARE(runWith([&] {
+                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                 }),
+                 QStringLiteral("fr"));
 
         QCOMPARE(runWith([&] {
                      QTest::mouseClick(dlg.buttonGroup()->button(2), Qt::LeftButton);

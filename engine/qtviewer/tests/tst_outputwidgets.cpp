@@ -12,6 +12,7 @@
 #include "sv_uielement.h"
 #include "sv_variable.h"
 
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -250,7 +251,10 @@ private slots:
         auto* p = provider<SV_QtTextOutput>(w.get(), 0);
         QVERIFY(p && p->textView());
         QVERIFY(p->textView()->isReadOnly());
-        QCOMPARE(cellOf(w->elementGrid(), p->textView()).columnSpan, 4);
+        // A titled output: the view in a group that shows the title, across the grid.
+        QVERIFY(p->group());
+        QCOMPARE(p->textView()->parentWidget(), p->group());
+        QCOMPARE(cellOf(w->elementGrid(), p->group()).columnSpan, 4);
         SV_Stage* stage = w->stage();
         stage->init();
         // The first lines are there while the command still sleeps.
@@ -346,9 +350,12 @@ private slots:
         QTRY_COMPARE(s.second->starts, 1);
         s.second->finish(false);
         QTRY_VERIFY(m->logButton()->isEnabled());
+        // The failure is visible: the warning sign, the text and what failed.
         QCOMPARE(m->resultLabel()->text(),
                  QStringLiteral(
-                     "An error occured during installation, please view the Log for details"));
+                     "An error occured during installation, please view the Log for details\n"
+                     "What failed:\nConfiguring: Action: manual, error msg: broken on purpose"));
+        QVERIFY(m->resultIcon()->isVisibleTo(&w));
 
         // Entering the stage again runs the install again, from a clean monitor.
         s.stage->init();

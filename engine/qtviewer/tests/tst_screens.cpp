@@ -1,7 +1,9 @@
 // Walks the example install file through the wizard window on an 800x600 desktop, stage
 // by stage to Done, and checks on every page that the navigation buttons lie inside the
-// screen and that the page fits the window. With "--png DIR" it also writes a picture
-// of every page (DIR/NN-<stage>.png); scripts/screenshots.sh uses that.
+// screen and that the page fits the window, that the accessibility tree names every
+// input, group and progress bar, and that Tab reaches every input; each page is left with
+// the Return key. With "--png DIR" it also writes a picture of every page
+// (DIR/NN-<stage>.png); scripts/screenshots.sh uses that.
 #include "sv_engine.h"
 #include "sv_qtstagewidget.h"
 #include "sv_qtviewer.h"
@@ -9,7 +11,11 @@
 #include "sv_testsupport.h"
 #include "sv_variable.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -85,6 +91,75 @@ void checkPage(const QString& stage) {
     }
 }
 
+// Some label of the window has the widget as its buddy.
+bool labelled(QObject* widget) {
+    for (QLabel* label : g_viewer->mainFrame()->findChildren<QLabel*>())
+        if (label->buddy() == widget)
+            return true;
+    return false;
+}
+
+// Every input, group and progress bar of the page, as assistive technology sees it: named,
+// and an input also described; a text field is labelled by its label.
+void checkAccessibility(const QString& stage, QAccessibleInterface* iface, int depth = 0) {
+    if (!iface || depth > 30)
+        return;
+    const QAccessible::State state = iface->state();
+    const QAccessible::Role role = iface->role();
+    if (!state.invisible) {
+        const QString name = iface->text(QAccessible::Name);
+        const QString description = iface->text(QAccessible::Description);
+        const bool input = role == QAccessible::EditableText || role == QAccessible::CheckBox ||
+                           role == QAccessible::RadioButton;
+        const bool named = input || role == QAccessible::PushButton ||
+                           role == QAccessible::ProgressBar || role == QAccessible::Grouping;
+        QString what = QStringLiteral("%1: %2 (role %3)")
+                           .arg(stage, iface->object() ? iface->object()->metaObject()->className()
+                                                       : "?")
+                           .arg(int(role));
+        if (named && name.trimmed().isEmpty())
+            fail(what + QStringLiteral(" has no accessible name"));
+        if (input && description.trimmed().isEmpty())
+            fail(what + QStringLiteral(" \"%1\" has no accessible description").arg(name));
+        if (role == QAccessible::EditableText && !labelled(iface->object()))
+            fail(what + QStringLiteral(" \"%1\" is no label's buddy").arg(name));
+    }
+    for (int i = 0; i < iface->childCount(); ++i)
+        checkAccessibility(stage, iface->child(i), depth + 1);
+}
+
+// Tab from the page's first input runs through every input of the page (an exclusive
+// group of radio buttons is one stop) before it reaches the forward button.
+void checkTabChain(const QString& stage) {
+    SV_QtStageWidget* page = g_viewer->currentStageWidget();
+    QWidget* first = page->firstFocusWidget();
+    if (!first)
+        return;
+    QList<QWidget*> needed;
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (!w->isVisible() || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        if (qobject_cast<QLineEdit*>(w) || (qobject_cast<QAbstractButton*>(w) &&
+                                             !qobject_cast<QRadioButton*>(w)))
+            needed << w;
+    }
+    QMainWindow* window = g_viewer->mainWindow();
+    first->setFocus(Qt::TabFocusReason);
+    QList<QWidget*> reached;
+    for (int i = 0; i < 60; ++i) {
+        QWidget* focus = window->focusWidget();
+        if (!focus || reached.contains(focus))
+            break;
+        reached << focus;
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    for (QWidget* w : needed)
+        if (!reached.contains(w))
+            fail(QStringLiteral("%1: Tab never reaches %2 \"%3\"")
+                     .arg(stage, w->metaObject()->className(), w->accessibleName()));
+    first->setFocus(Qt::TabFocusReason);
+}
+
 void savePicture(const QString& stage) {
     if (g_pngDir.isEmpty())
         return;
@@ -120,9 +195,13 @@ void stepWhenReady(const QString& stage, int tries) {
         return;
     }
     checkPage(stage);
+    checkAccessibility(stage, QAccessible::queryAccessibleInterface(g_viewer->mainFrame()));
+    checkTabChain(stage);
     savePicture(stage);
     g_shown << stage;
-    QTest::mouseClick(forward, Qt::LeftButton);
+    // Return goes on from wherever the focus is: the page's first input, or the button.
+    QWidget* focus = g_viewer->mainWindow()->focusWidget();
+    QTest::keyClick(focus ? focus : forward, Qt::Key_Return);
 }
 
 } // namespace

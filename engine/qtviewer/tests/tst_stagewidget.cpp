@@ -220,7 +220,9 @@ private slots:
         QCOMPARE(cellOf(grid, install->overallBar()).row, 6);
         QCOMPARE(cellOf(grid, install->subJobLabel()).row, 8);
         QCOMPARE(cellOf(grid, install->subJobBar()).row, 9);
-        QCOMPARE(cellOf(grid, install->resultLabel()).row, 10);
+        // The result text stands beside its warning sign, the two in one cell.
+        QCOMPARE(install->resultLabel()->parentWidget(), install->resultIcon()->parentWidget());
+        QCOMPARE(cellOf(grid, install->resultLabel()->parentWidget()).row, 10);
         c = cellOf(grid, install->logButton());
         QCOMPARE(c.row, 11);
         QCOMPARE(c.column, 3);

@@ -6,6 +6,7 @@
 #include "sv_engine.h"
 #include "sv_installfilebuilder.h"
 #include "sv_qtlogviewer.h"
+#include "sv_qtoutputwidgets.h"
 #include "sv_qtstagewidget.h"
 #include "sv_qtviewer.h"
 #include "sv_stage.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -234,6 +236,7 @@ private slots:
         load(QStringLiteral("<stages>"
                             "<stage id='t1'><string>Inputs</string><ui>%1%2%3</ui></stage>"
                             "<stage id='t2'><string>Label</string><ui>%4</ui></stage>"
+                            "<stage id='t3'><string>Last</string><ui>%4</ui></stage>"
                             "</stages>")
                  .arg(textInput("name"), label("between"), textInput("host"), label("y")));
         SV_QtViewer* v = start();
@@ -518,6 +521,100 @@ private slots:
         QVERIFY(v->currentStageWidget()->isVisible());
     }
 
+    // One validation: a number the variable refuses keeps Next disabled, with the reason
+    // beside the buttons; Return goes on only once Next can.
+    void refusedInputHoldsNext() {
+        load(QStringLiteral(
+                 "<variables><variable id='port' default='143'><string>IMAP port</string>"
+                 "<data-type><numeric-data datatype='uint' min='1' max='65535'/></data-type>"
+                 "</variable></variables><stages>"
+                 "<stage id='r1'><string>Port</string><ui>%1</ui></stage>"
+                 "<stage id='r2'><string>After</string><ui>%2</ui></stage></stages>")
+                 .arg(textInput("port"), label("x")));
+        SV_QtViewer* v = start();
+        QTRY_VERIFY(v->nextButton()->isEnabled());
+        QVERIFY(v->reasonLabel()->text().isEmpty());
+        auto* edit = qobject_cast<QLineEdit*>(v->currentStageWidget()->firstFocusWidget());
+        QVERIFY(edit);
+        const QString range = QStringLiteral("a whole number from 1 to 65535");
+        const QList<QPair<QString, QString>> refused{
+            {"70000", "IMAP port: \"70000\" is not " + range},
+            {"0", "IMAP port: \"0\" is not " + range},
+            {"", "IMAP port: No value is given; " + range + " is needed"},
+        };
+        for (const auto& [typed, reason] : refused) {
+            edit->clear();
+            QTest::keyClicks(edit, typed);
+            QCOMPARE(edit->text(), typed);
+            QCOMPARE(engine()->variable(QStringLiteral("port"))->value(), typed);
+            QTRY_VERIFY(!v->nextButton()->isEnabled());
+            QCOMPARE(v->reasonLabel()->text(), reason);
+            QVERIFY(v->reasonLabel()->isVisible());
+            QCOMPARE(v->nextButton()->toolTip(), reason);
+            const QString png = qEnvironmentVariable("VANTOR_TEST_PNG_DIR");
+            if (!png.isEmpty() && typed == QLatin1String("70000"))
+                v->mainWindow()->grab().save(png + QStringLiteral("/refused-port.png"));
+            QTest::keyClick(edit, Qt::Key_Return);
+            QCOMPARE(currentStage(), QStringLiteral("r1"));
+        }
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("993"));
+        QTRY_VERIFY(v->nextButton()->isEnabled());
+        QVERIFY(v->reasonLabel()->text().isEmpty());
+        QVERIFY(v->reasonLabel()->isHidden());
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(currentStage(), QStringLiteral("r2"));
+    }
+
+    // A stage's sequence runs on every visit: on the second one Next waits for it again,
+    // the text view starts empty and shows the lines once; its title is shown. A page
+    // without inputs gives the focus to Next once it is enabled. <finish/> is "&Done".
+    void sequenceOnSecondVisit() {
+        load(QStringLiteral(
+                 "<actions><action type='process' id='say'>"
+                 "<option-param param='process' value='echo'/>"
+                 "<option-param param='arg1' value='checked'/></action>"
+                 "<action type='pause' id='hold'><option-param param='time' value='300'/>"
+                 "</action></actions><stages>"
+                 "<stage id='q1'><string>One</string><ui>%1</ui></stage>"
+                 "<stage id='q2'><string>Checks</string><ui><ui-element><output-element>"
+                 "<string>Checking the directory</string><action-sequence output='text'>"
+                 "<actionID action_id='say'/><actionID action_id='hold'/></action-sequence>"
+                 "</output-element></ui-element></ui></stage>"
+                 "<stage id='q3'><string>End</string><ui><finish/>%1</ui></stage></stages>")
+                 .arg(label("x")));
+        SV_QtViewer* v = start();
+        QTRY_VERIFY(v->nextButton()->isEnabled());
+        v->slot_next();
+        QCOMPARE(currentStage(), QStringLiteral("q2"));
+        auto* output =
+            qobject_cast<SV_QtTextOutput*>(v->currentStageWidget()->providers().value(0));
+        QVERIFY(output && output->group());
+        QCOMPARE(output->group()->title(), QStringLiteral("Checking the directory"));
+        QVERIFY(output->group()->isVisible());
+        QVERIFY(!v->nextButton()->isEnabled());
+        QCOMPARE(v->reasonLabel()->text(), QStringLiteral("The stage's actions are still running."));
+        QTRY_VERIFY(v->nextButton()->isEnabled());
+        QCOMPARE(output->textView()->toPlainText(), QStringLiteral("checked"));
+        QCOMPARE(v->mainWindow()->focusWidget(), v->nextButton());
+
+        v->slot_back();
+        QCOMPARE(currentStage(), QStringLiteral("q1"));
+        QTRY_VERIFY(v->nextButton()->isEnabled());
+        v->slot_next();
+        QCOMPARE(currentStage(), QStringLiteral("q2"));
+        QVERIFY(!v->nextButton()->isEnabled());
+        v->slot_next(); // still running: no way on
+        QCOMPARE(currentStage(), QStringLiteral("q2"));
+        QTRY_VERIFY(v->nextButton()->isEnabled());
+        QCOMPARE(output->textView()->toPlainText(), QStringLiteral("checked"));
+
+        v->slot_next();
+        QCOMPARE(currentStage(), QStringLiteral("q3"));
+        QCOMPARE(v->doneButton()->text(), QStringLiteral("&Done"));
+        QVERIFY(!v->doneButton()->isHidden());
+    }
+
     // getYesNo and showPrompt are modal boxes on the wizard frame.
     void yesNoAndPrompt() {
         load(QStringLiteral("<stages><stage id='y1'><string>Y</string><ui>%1</ui></stage>"
@@ -526,6 +623,18 @@ private slots:
         SV_QtViewer* v = start();
         answerMessageBox(QStringLiteral("&Yes"));
         QCOMPARE(v->getYesNo(QStringLiteral("Sure?")), QStringLiteral("yes"));
+        // A warning whose default and escape answer is No: Return and Escape say no.
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+            QTimer::singleShot(0, [key] {
+                QTRY_VERIFY(QApplication::activeModalWidget());
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                QCOMPARE(box->icon(), QMessageBox::Warning);
+                QCOMPARE(box->defaultButton()->text(), QStringLiteral("&No"));
+                QTest::keyClick(box, key);
+            });
+            QCOMPARE(v->getYesNo(QStringLiteral("Go on?")), QStringLiteral("no"));
+        }
         answerMessageBox(QStringLiteral("&No"));
         QCOMPARE(v->getYesNo(QStringLiteral("Sure?")), QStringLiteral("no"));
         QString text;

@@ -3,6 +3,8 @@
 // status of the run is checked against the one the scenario expects.
 #include "sv_engine.h"
 #include "sv_installfilebuilder.h"
+#include "sv_qtoutputwidgets.h"
+#include "sv_qtstagewidget.h"
 #include "sv_qtviewer.h"
 #include "sv_scenariocheck.h"
 #include "sv_testsupport.h"
@@ -12,6 +14,8 @@
 #include <QApplication>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -85,7 +89,35 @@ InstallFileBuilder twoStages(bool valid) {
     return b;
 }
 
-// Closing through the window manager: "No" keeps the wizard, "Yes" ends with 0.
+// An install page whose first sequence fails (a command that cannot be started), a
+// second sequence after it, and a last page with Done.
+InstallFileBuilder failingInstall() {
+    InstallFileBuilder b;
+    b.section("variables").addXml(textVar("count"));
+    b.section("actions").addXml(
+        "<action type='process' id='broken'>"
+        "<option-param param='process' value='/nonexistent/vantor-test-command'/></action>"
+        "<action type='pause' id='wait'><option-param param='time' value='300'/>"
+        "<option-param param='progress-interval' value='100'/></action>");
+    b.section("post-install").addXml("<var-modify var_id='count' newstring='$$count$$x'/>");
+    b.section("stages").addXml(
+        "<stage id='install'><string>Installing</string><ui><ui-element><output-element>"
+        "<string>Installation</string><install-sequence>"
+        "<installaction-sequence><string>Writing the configuration</string>"
+        "<actionID action_id='broken'/></installaction-sequence>"
+        "<installaction-sequence><string>Starting the services</string>"
+        "<actionID action_id='wait'/></installaction-sequence>"
+        "</install-sequence></output-element></ui-element></ui></stage>"
+        "<stage id='end'><string>End</string><ui><finish/></ui></stage>");
+    return b;
+}
+
+SV_QtInstallOutput* installOutput() {
+    SV_QtStageWidget* page = g_viewer->currentStageWidget();
+    return page ? qobject_cast<SV_QtInstallOutput*>(page->providers().value(0)) : nullptr;
+}
+
+// Closing through the window manager: "No" keeps the wizard, "Yes" ends with 2.
 int scenarioClose(QString* question2) {
     static QString storage;
     QString* question1 = &storage;
@@ -124,10 +156,12 @@ int main(int argc, char** argv) {
     QString finalQuestion;
     if (scenario == QLatin1String("close")) {
         CHECK(twoStages(true).save(file));
+        expected = 2;
         engine->init();
         scenarioClose(&finalQuestion);
     } else if (scenario == QLatin1String("cancel")) {
-        // Cancel asks; "No" keeps the wizard on its stage, "Yes" ends the run with 0.
+        // Cancel asks; "No" keeps the wizard on its stage, "Yes" ends the run with 2.
+        expected = 2;
         CHECK(twoStages(true).save(file));
         engine->init();
         QTimer::singleShot(0, [&finalQuestion] {
@@ -157,6 +191,58 @@ int main(int argc, char** argv) {
                 QTest::mouseClick(g_viewer->doneButton(), Qt::LeftButton);
             });
         });
+    } else if (scenario == QLatin1String("failed")) {
+        // A sequence fails: the question is a warning whose default (Return) does not go
+        // on; the install page then says so, with what failed and an enabled "Show Log",
+        // the bar short of its end; Done runs the post-install list, and the run ends
+        // with 3.
+        CHECK(failingInstall().save(file));
+        expected = 3;
+        finalQuestion = QStringLiteral("Are you sure you want to exit?");
+        auto* poll = new QTimer(qApp);
+        poll->setInterval(20);
+        QObject::connect(poll, &QTimer::timeout, [poll] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            // Once it has the focus, as a user sees it: before, Return still went to the
+            // window below.
+            if (!box || !box->isVisible() || !box->isActiveWindow())
+                return;
+            poll->stop();
+            CHECK(box->icon() == QMessageBox::Warning);
+            CHECK(box->text().contains(QStringLiteral("Do you want to continue?")));
+            CHECK(box->defaultButton() && box->defaultButton()->text() == QStringLiteral("&No"));
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        poll->start();
+        engine->init();
+        auto* wait = new QTimer(qApp);
+        wait->setInterval(20);
+        QObject::connect(wait, &QTimer::timeout, [wait] {
+            SV_QtInstallOutput* out = installOutput();
+            if (!out || !g_viewer->nextButton()->isEnabled())
+                return;
+            wait->stop();
+            const QString result = out->resultLabel()->text();
+            std::fprintf(stderr, "install page says: %s (bar %d of %d)\n", qPrintable(result), out->overallBar()->value(), out->overallBar()->maximum());
+            CHECK(result.startsWith(QStringLiteral(
+                "An error occured during installation, please view the Log for details")));
+            CHECK(result.contains(QStringLiteral("What failed:\nWriting the configuration: ")));
+            CHECK(!result.contains(QStringLiteral("Starting the services")));
+            CHECK(out->resultIcon()->isVisible());
+            CHECK(out->logButton()->isEnabled());
+            CHECK(out->overallBar()->value() < out->overallBar()->maximum());
+            CHECK(out->failures().size() == 1);
+            // A picture of the page, for looking at it (VANTOR_TEST_PNG_DIR).
+            const QString png = qEnvironmentVariable("VANTOR_TEST_PNG_DIR");
+            if (!png.isEmpty())
+                g_viewer->mainWindow()->grab().save(png + QStringLiteral("/failed-install.png"));
+            QTest::mouseClick(g_viewer->nextButton(), Qt::LeftButton);
+            QTimer::singleShot(100, [] {
+                CHECK(g_viewer->doneButton()->isEnabled());
+                QTest::mouseClick(g_viewer->doneButton(), Qt::LeftButton);
+            });
+        });
+        wait->start();
     } else if (scenario == QLatin1String("no-stage")) {
         // No stage can be shown: a message, status 1, and no window at all.
         CHECK(twoStages(false).save(file));
@@ -174,7 +260,7 @@ int main(int argc, char** argv) {
     });
     const int status = app.exec();
     CHECK(status == expected);
-    if (scenario == QLatin1String("done-twice")) {
+    if (scenario == QLatin1String("done-twice") || scenario == QLatin1String("failed")) {
         SV_Variable* count = engine->variable(QStringLiteral("count"));
         CHECK(count && count->value() == QStringLiteral("x"));
     } else if (scenario == QLatin1String("no-stage")) {
