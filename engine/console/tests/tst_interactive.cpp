@@ -162,6 +162,7 @@ class TestInteractive : public QObject {
 private slots:
     void typedAnswersBackAndHiddenPassword();
     void cancelAskedAndEndOfInput();
+    void germanLettersAndTexts();
 };
 
 #define EXPECT(text) QVERIFY2(pty.expect(text), qPrintable(QString::fromLocal8Bit(pty.transcript())))
@@ -301,6 +302,52 @@ void TestInteractive::cancelAskedAndEndOfInput() {
         QCOMPARE(pty.wait(), 2);
         QVERIFY(!QFile::exists(root + QStringLiteral("/values")));
     }
+}
+
+// In German the prompts, the boolean's letters and the cancel question are German, and
+// "j" answers yes; the texts of the install file's own language are kept as written.
+void TestInteractive::germanLettersAndTexts() {
+    TempDir dir;
+    const QString root = dir.mkdir(QStringLiteral("root"));
+    vantortest::InstallFileBuilder b;
+    b.section("languages")
+        .attr("dir", QStringLiteral(VANTOR_TRANSLATIONS_DIR))
+        .addXml("<language name='Deutsch' encoding='de'/>");
+    b.section("variables").addXml(
+        "<variable id='start' default='false'><string>Dienste starten</string><data-type><boolean>"
+        "<true-text><string>starten</string></true-text><false-text><string>nicht starten</string>"
+        "</false-text></boolean></data-type></variable>");
+    b.section("actions").addXml(shAction(QStringLiteral("dump"), QStringLiteral("printf %s \"$2\" >\"$1/start\""),
+                                         {root, QStringLiteral("$$start$$")}));
+    b.section("stages").addXml(
+        "<stage id='one'><string>Größe – „eins“</string><ui><ui-element><input-element>"
+        "<variable-input var_id='start'/></input-element></ui-element></ui></stage>"
+        "<stage id='two'><string>Zwei</string><ui><ui-element><output-element><string>Ende</string>"
+        "<action-sequence><actionID action_id='dump'/></action-sequence></output-element>"
+        "</ui-element></ui></stage>");
+    const QString file = dir.file(QStringLiteral("install.xml"));
+    QVERIFY(b.save(file));
+    PtySession pty;
+    QVERIFY(startWizard(pty, dir, file));
+    EXPECT("== Größe – „eins“ ==");
+    EXPECT("Dienste starten? (j = starten, n = nicht starten) [n]: ");
+    pty.send("j\n");
+    EXPECT("Eingabetaste = Weiter");
+    EXPECT("c = Abbrechen");
+    EXPECT("> ");
+    pty.send("\n");
+    EXPECT("== Zwei ==");
+    EXPECT("> ");
+    pty.send("c\n");
+    EXPECT("Möchten Sie die Installation wirklich beenden?");
+    EXPECT("(j/n): ");
+    pty.send("vielleicht\n");
+    EXPECT("Bitte antworten Sie mit j oder n.");
+    EXPECT("(j/n): ");
+    pty.send("j\n");
+    EXPECT("Die Installation wurde nicht abgeschlossen (Exit-Status 2).");
+    QCOMPARE(pty.wait(), 2);
+    QCOMPARE(readFile(root + QStringLiteral("/start")), QByteArray("true"));
 }
 
 QTEST_GUILESS_MAIN(TestInteractive)
