@@ -130,8 +130,7 @@ bool SV_Wizard::cancel() {
 // A stage with a finish control offers Done, and so does the last valid stage: a wizard
 // whose file forgot the finish control can still be finished.
 bool SV_Wizard::offersDone() const {
-    return m_current &&
-           (m_current->controlVisible(kFinish) || !m_current->getNextValidStage());
+    return m_current && (m_current->controlVisible(kFinish) || !m_current->getNextValidStage());
 }
 
 bool SV_Wizard::busy() const {

@@ -71,8 +71,8 @@ public:
     bool busy() const;
 
     // The controls of the current stage: "cancel", "back", "next", "finish". Next is not
-    // visible where Done is offered, and Done is visible exactly there. A stage without a text of its own (or with an empty
-    // one, <finish/>) gets the default label, with its keyboard mnemonic.
+    // visible where Done is offered, and Done is visible exactly there. A stage without a text of
+    // its own (or with an empty one, <finish/>) gets the default label, with its keyboard mnemonic.
     bool controlVisible(const QString& control) const;
     QString controlText(const QString& control) const;
     static QString defaultControlText(const QString& control);

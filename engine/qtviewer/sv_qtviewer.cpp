@@ -408,6 +408,7 @@ void SV_QtViewer::initStageList(SV_Stage* first) {
     for (SV_Stage* stage = first; stage; stage = stage->nextSibling()) {
         auto* widget = new SV_QtStageWidget(stage, location, m_mainFrame, nullptr);
         m_stageWidgets.insert(stage->ID(), widget);
+        m_pageOf.insert(stage, widget);
         m_stageStack->addWidget(widget);
         if (stage->firstChild())
             initStageList(stage->firstChild());
@@ -542,7 +543,7 @@ void SV_QtViewer::showStage(const QString& id) {
 }
 
 void SV_QtViewer::slot_stageEntered(SV_Stage* stage) {
-    SV_QtStageWidget* widget = m_stageWidgets.value(stage->ID());
+    SV_QtStageWidget* widget = m_pageOf.value(stage);
     if (!widget)
         return;
     widget->startVisit();
@@ -568,7 +569,7 @@ void SV_QtViewer::slot_stageEntered(SV_Stage* stage) {
 
 // After the stage's initialisation: the page shows its elements as they are now.
 void SV_QtViewer::slot_stageShown(SV_Stage* stage) {
-    SV_QtStageWidget* widget = m_stageWidgets.value(stage->ID());
+    SV_QtStageWidget* widget = m_pageOf.value(stage);
     if (!widget || widget != m_currentStageWidget)
         return;
     QPushButton* forward = forwardButton();

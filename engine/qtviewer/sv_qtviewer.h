@@ -127,6 +127,9 @@ private:
     SV_QtLanguageSelectDlg* m_languageDialog = nullptr;
     SV_QtSplashScreen* m_splashScreen = nullptr;
     QHash<QString, SV_QtStageWidget*> m_stageWidgets;
+    // The page of each stage: stages without an id, or with the id of another, have
+    // their own pages too.
+    QHash<const SV_Stage*, SV_QtStageWidget*> m_pageOf;
     SV_QtStageWidget* m_currentStageWidget = nullptr;
     SV_QtLogViewer* m_logViewer = nullptr;
     QMainWindow* m_mainWindow = nullptr;

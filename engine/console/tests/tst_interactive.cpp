@@ -137,7 +137,12 @@ QString wizard(const TempDir& dir, const QString& root) {
         return QStringLiteral("<ui-element><input-element><variable-input var_id=\"%1\"/></input-element></ui-element>").arg(QLatin1String(id));
     };
     const QString stages =
-        QStringLiteral("<stage id=\"first\"><string>First</string><ui>%1%2</ui></stage>").arg(in("name"), in("port")) +
+        QStringLiteral("<stage id=\"first\"><string>First</string><ui>%1%3%2%4</ui></stage>")
+            .arg(in("name"), in("port"),
+                 QStringLiteral("<ui-element><output-element><string>Between the inputs</string>"
+                                "<text-output/></output-element></ui-element>"),
+                 QStringLiteral("<ui-element><output-element><string>After the inputs</string>"
+                                "<text-output/></output-element></ui-element>")) +
         QStringLiteral("<stage id=\"second\"><string>Second</string><ui>%1%2%3</ui><continue-conditions>"
                        "<var-condition var_id=\"secret\" condition=\"valid-password\"/></continue-conditions></stage>")
             .arg(in("secret"), in("enabled"), in("flavour")) +
@@ -176,12 +181,15 @@ void TestInteractive::typedAnswersBackAndHiddenPassword() {
     EXPECT("== First ==");
     EXPECT("Name [nobody]: ");
     pty.send("alice\n");
+    // The elements in the order of the install file, as the window places them.
+    EXPECT("Between the inputs");
     EXPECT("Port [25]: ");
     pty.send("99999\n");
     // The variable's own reason, the same the window and answer files give.
     EXPECT("\"99999\" is not a whole number from 1 to 65535. Please try again.");
     EXPECT("Port [25]: ");
     pty.send("8080\n");
+    EXPECT("After the inputs");
     EXPECT("Enter = Next");
     EXPECT("> ");
     pty.send("\n");

@@ -79,6 +79,7 @@ private slots:
     void emptyInput();
     void example();
     void exampleWithoutInstallRoot();
+    void elementsInOrder();
 };
 
 void TestUnattended::everyVariableKind() {
@@ -314,6 +315,31 @@ void TestUnattended::exampleWithoutInstallRoot() {
     QVERIFY2(run.err.contains("the stage \"Settings\" (settings) cannot continue"), run.err.constData());
     QVERIFY2(run.err.contains("given: Installation directory must name an existing directory."),
              run.err.constData());
+}
+
+// A stage's elements come in the order of the install file, outputs and inputs mixed,
+// as the window places them.
+void TestUnattended::elementsInOrder() {
+    TempDir dir;
+    auto text = [](const char* s) {
+        return QStringLiteral("<ui-element><output-element><string>%1</string><text-output/>"
+                              "</output-element></ui-element>")
+            .arg(QLatin1String(s));
+    };
+    const QString stages =
+        QStringLiteral("<stage id=\"s\"><string>Mixed</string><ui>%1%2%3%4<finish/></ui></stage>")
+            .arg(text("First words"), inputs({QStringLiteral("name")}), text("Middle words"),
+                 inputs({QStringLiteral("port")}));
+    const QString file = writeInstallFile(dir, QString::fromLatin1(kVariables), QString(), stages);
+    const Run run = runConsole(dir, file, "name=bob\n");
+    QCOMPARE(run.status, 0);
+    int at = 0;
+    for (const char* s : {"== Mixed ==", "First words", "  Name: bob", "Middle words", "  Port: 25"}) {
+        const int next = run.out.indexOf(s, at);
+        QVERIFY2(next >= 0, qPrintable(QStringLiteral("\"%1\" missing or out of order in:\n%2")
+                                           .arg(QLatin1String(s), QString::fromLocal8Bit(run.out))));
+        at = next;
+    }
 }
 
 QTEST_GUILESS_MAIN(TestUnattended)

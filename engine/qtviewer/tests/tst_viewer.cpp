@@ -615,6 +615,26 @@ private slots:
         QVERIFY(!v->doneButton()->isHidden());
     }
 
+    // Stages without an id (or sharing one) each show their own page.
+    void stagesWithoutIds() {
+        load(QStringLiteral("<stages><stage><string>First</string><ui>%1</ui></stage>"
+                            "<stage><string>Second</string><ui>%2</ui></stage></stages>")
+                 .arg(label("one"), label("two")));
+        SV_QtViewer* v = start();
+        auto shownText = [v] {
+            QStringList texts;
+            for (QLabel* l : v->stageStack()->currentWidget()->findChildren<QLabel*>())
+                texts << l->text();
+            return texts.join(QLatin1Char('|'));
+        };
+        QCOMPARE(v->titleLabel()->text(), QStringLiteral("<h3>First</h3>"));
+        QCOMPARE(shownText(), QStringLiteral("one"));
+        QTRY_VERIFY(v->nextButton()->isEnabled());
+        v->slot_next();
+        QCOMPARE(v->titleLabel()->text(), QStringLiteral("<h3>Second</h3>"));
+        QCOMPARE(shownText(), QStringLiteral("two"));
+    }
+
     // getYesNo and showPrompt are modal boxes on the wizard frame.
     void yesNoAndPrompt() {
         load(QStringLiteral("<stages><stage id='y1'><string>Y</string><ui>%1</ui></stage>"
