@@ -325,7 +325,8 @@ void TestInteractive::germanLettersAndTexts() {
         "<variable id='start' default='false'><string>Dienste starten</string><data-type><boolean>"
         "<true-text><string>starten</string></true-text><false-text><string>nicht starten</string>"
         "</false-text></boolean></data-type></variable>");
-    b.section("actions").addXml(shAction(QStringLiteral("dump"), QStringLiteral("printf %s \"$2\" >\"$1/start\""),
+    b.section("actions").addXml(shAction(QStringLiteral("dump"),
+                                         QStringLiteral("printf %s \"$2\" >\"$1/start\""),
                                          {root, QStringLiteral("$$start$$")}));
     b.section("stages").addXml(
         "<stage id='one'><string>Größe – „eins“</string><ui><ui-element><input-element>"
