@@ -27,7 +27,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/QuorelleTestEnv.cmake)
 
 set(VANTOR_TEST_TIMEOUT 300)
 set(VANTOR_TEST_ENV ${QUORELLE_TEST_ENV}
-    "QT_QPA_PLATFORM=offscreen" "LC_ALL=" "LC_CTYPE=" "LANG=" "LANGUAGE=")
+    "QT_QPA_PLATFORM=offscreen" "LC_ALL=" "LC_MESSAGES=" "LC_CTYPE=" "LANG=" "LANGUAGE=")
 
 function(vantor_test)
   cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;TIMEOUT"

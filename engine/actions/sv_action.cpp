@@ -1,5 +1,7 @@
 #include "sv_action.h"
 
+#include "sv_secrets.h"
+
 int SV_Action::totalSteps() {
     return m_totalSteps;
 }
@@ -12,8 +14,8 @@ void SV_Action::err(const QString& source, const QString& message) {
     SV_Logger::err(source, message);
     m_successful = false;
     if (option(QStringLiteral("ignore-errors")) != QLatin1String("true"))
-        emit sig_error(QStringLiteral("Action: ") + source + QStringLiteral(", error msg: ") +
-                       message);
+        emit sig_error(SV_Secrets::hide(QStringLiteral("Action: ") + source +
+                                        QStringLiteral(", error msg: ") + message));
 }
 
 void SV_Action::slot_start() {

@@ -1,5 +1,7 @@
 #include "sv_genrandompasswordaction.h"
 
+#include "sv_secrets.h"
+
 #include <QRandomGenerator>
 
 bool SV_GenRandomPasswordAction::acceptable(qint64 drawn) {
@@ -42,5 +44,7 @@ void SV_GenRandomPasswordAction::slot_start() {
         if (acceptable(drawn))
             m_password.append(QLatin1Char(char(drawn & 0xFF)));
     }
+    // The password is never shown: every message hides it from now on.
+    SV_Secrets::addValue(m_password);
     slot_setDone();
 }

@@ -100,9 +100,11 @@ void SV_InstallSequenceAction::slot_error(const QString& message) {
     if (m_queue.isEmpty()) {
         return;
     }
-    const QString question = QStringLiteral("<p>The following error occurred:<blockquote>%1"
-                                            "<blockquote><br>Do you want to continue?</p>")
-                                 .arg(message);
+    // Rich text: the message (a command's error output, say) is escaped so that it shows
+    // as written; the sentences are in the user's language.
+    const QString question = QStringLiteral("<p>%1<blockquote>%2<blockquote><br>%3</p>")
+                                 .arg(tr("The following error occurred:"), message.toHtmlEscaped(),
+                                      tr("Do you want to continue?"));
     if (SV_Engine::engine()->getYesNo(question) == QLatin1String("no")) {
         m_queue.clear();
         if (SV_Action* action = currentAction()) {

@@ -3,6 +3,7 @@
 #include "sv_childprocess.h"
 #include "sv_exitcleanup.h"
 #include "sv_progresssteps.h"
+#include "sv_secrets.h"
 #include "sv_variableregexp.h"
 
 #include <QDir>
@@ -269,7 +270,7 @@ void SV_ProcessAction::emitLines(QString& pending, const QString& text) {
         qsizetype length = end - start;
         if (length > 0 && pending.at(end - 1) == QLatin1Char('\r'))
             --length;
-        emit sig_text(pending.mid(start, length));
+        emit sig_text(SV_Secrets::hide(pending.mid(start, length)));
         start = end + 1;
     }
     pending.remove(0, start);
@@ -278,7 +279,7 @@ void SV_ProcessAction::emitLines(QString& pending, const QString& text) {
 void SV_ProcessAction::flushLines() {
     for (QString* pending : {&m_pendingStdout, &m_pendingStderr}) {
         if (!pending->isEmpty())
-            emit sig_text(*pending);
+            emit sig_text(SV_Secrets::hide(*pending));
         pending->clear();
     }
 }

@@ -2,6 +2,8 @@
 
 #include "sv_boolvariable.h"
 #include "sv_engine.h"
+#include "sv_genrandompasswordaction.h"
+#include "sv_secrets.h"
 #include "sv_variable.h"
 
 namespace {
@@ -51,6 +53,10 @@ void SV_VarInitializer::slot_actionDone() {
             m_variable->storeValue(QStringList(m_action->successful() ? QStringLiteral("true")
                                                                       : QStringLiteral("false")));
         } else {
+            // A variable that receives a generated password keeps a secret, also when
+            // the user changes it later.
+            if (qobject_cast<SV_GenRandomPasswordAction*>(m_action.data()))
+                SV_Secrets::addVariable(m_variable);
             m_variable->storeValue(QStringList(option(QStringLiteral("prepend-data")) +
                                                m_action->rval() +
                                                option(QStringLiteral("append-data"))));

@@ -1,5 +1,7 @@
 #include "sv_consoleterminal.h"
 
+#include "sv_secrets.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -61,30 +63,64 @@ int SV_ConsoleTerminal::width() const {
 
 void SV_ConsoleTerminal::write(const QString& text) {
     endProgress();
-    writeAll(STDOUT_FILENO, text.toLocal8Bit());
+    writeAll(STDOUT_FILENO, SV_Secrets::hide(text).toUtf8());
+}
+
+int SV_ConsoleTerminal::columns(const QString& text) {
+    int n = 0;
+    for (const char32_t c : text.toUcs4()) {
+        const auto category = QChar::category(c);
+        if (category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing ||
+            (c >= 0x200B && c <= 0x200F))
+            continue; // drawn on the character before
+        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) ||
+                          (c >= 0x3041 && c <= 0x33FF) || (c >= 0x3400 && c <= 0x4DBF) ||
+                          (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
+                          (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                          (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1F64F) ||
+                          (c >= 0x1F900 && c <= 0x1F9FF) || (c >= 0x20000 && c <= 0x3FFFD);
+        n += wide ? 2 : 1;
+    }
+    return n;
+}
+
+QString SV_ConsoleTerminal::leftColumns(const QString& text, int width) {
+    QString out;
+    int used = 0;
+    for (const char32_t c : text.toUcs4()) {
+        const QString piece = QString::fromUcs4(&c, 1);
+        const int w = columns(piece);
+        if (used + w > width)
+            break;
+        out += piece;
+        used += w;
+    }
+    return out;
 }
 
 QStringList SV_ConsoleTerminal::wrap(const QString& text, int width) {
     QStringList lines;
-    width = std::max(1, width);
+    width = std::max(2, width); // a wide character needs two columns
     const QStringList paragraphs = text.split(QLatin1Char('\n'));
     for (const QString& paragraph : paragraphs) {
         const QStringList words = paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         QString line;
         for (QString word : words) {
-            while (word.size() > width) {
+            while (columns(word) > width) {
                 if (!line.isEmpty()) {
                     lines << line;
                     line.clear();
                 }
-                lines << word.left(width);
-                word = word.mid(width);
+                const QString head = leftColumns(word, width);
+                lines << head;
+                word = word.mid(head.size());
             }
             if (word.isEmpty())
                 continue;
             if (line.isEmpty())
                 line = word;
-            else if (line.size() + 1 + word.size() <= width)
+            else if (columns(line) + 1 + columns(word) <= width)
                 line += QLatin1Char(' ') + word;
             else {
                 lines << line;
@@ -121,7 +157,7 @@ bool SV_ConsoleTerminal::readLine(const QString& prompt, QString& line, bool hid
             s_echoOff = 1;
         }
     }
-    writeAll(STDOUT_FILENO, prompt.toLocal8Bit());
+    writeAll(STDOUT_FILENO, SV_Secrets::hide(prompt).toUtf8());
     QByteArray bytes;
     bool ended = false;
     for (;;) {
@@ -144,7 +180,7 @@ bool SV_ConsoleTerminal::readLine(const QString& prompt, QString& line, bool hid
     }
     if (bytes.endsWith('\r'))
         bytes.chop(1);
-    line = QString::fromLocal8Bit(bytes);
+    line = QString::fromUtf8(bytes);
     // A last line without its line end still counts; only an empty end is the end.
     return !(ended && bytes.isEmpty());
 }
@@ -172,19 +208,20 @@ void SV_ConsoleTerminal::progress(const QString& title, int percent) {
         QString line = QStringLiteral("[%1%2] %3% ")
                            .arg(QString(filled, QLatin1Char('#')),
                                 QString(barWidth - filled, QLatin1Char(' ')))
-                           .arg(percent, 3)
-                       + title;
-        line = line.left(w);
-        line += QString(w - line.size(), QLatin1Char(' '));
-        writeAll(STDOUT_FILENO, "\r" + line.toLocal8Bit());
+                           .arg(percent, 3) +
+                       SV_Secrets::hide(title);
+        line = leftColumns(line, w);
+        line += QString(w - columns(line), QLatin1Char(' '));
+        writeAll(STDOUT_FILENO, "\r" + line.toUtf8());
         m_progressOpen = true;
         return;
     }
     const int quarter = percent / 25;
     if (title != m_progressTitle || quarter != m_progressQuarter) {
         if (title != m_progressTitle || quarter > m_progressQuarter)
-            writeAll(STDOUT_FILENO,
-                     QStringLiteral("  %1% %2\n").arg(percent, 3).arg(title).toLocal8Bit());
+            writeAll(
+                STDOUT_FILENO,
+                QStringLiteral("  %1% %2\n").arg(percent, 3).arg(SV_Secrets::hide(title)).toUtf8());
         m_progressTitle = title;
         m_progressQuarter = quarter;
     }

@@ -6,7 +6,8 @@
 
 // The console viewer's terminal: standard input and output, whether each is a terminal,
 // the width to wrap to, line input (optionally without echo) and a progress line that is
-// redrawn in place on a terminal and printed as a few plain lines otherwise.
+// redrawn in place on a terminal and printed as a few plain lines otherwise. Text is
+// written and read in UTF-8; nothing written shows a secret (SV_Secrets).
 class SV_ConsoleTerminal {
 public:
     SV_ConsoleTerminal();
@@ -37,8 +38,13 @@ public:
     // Ends the progress line of the job (a newline on a terminal).
     void endProgress();
 
-    // Word-wraps text to a width; a word longer than the width is cut.
+    // Word-wraps text to a width in columns; a word longer than the width is cut.
     static QStringList wrap(const QString& text, int width);
+    // The columns a text takes on a terminal: East Asian wide characters take two,
+    // combining marks none, every other character one.
+    static int columns(const QString& text);
+    // The longest start of the text that fits into width columns.
+    static QString leftColumns(const QString& text, int width);
 
 private:
     bool m_inputTty = false;

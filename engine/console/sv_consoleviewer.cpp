@@ -1,5 +1,7 @@
 #include "sv_consoleviewer.h"
 
+#include "sv_consoleyesno.h"
+
 #include "sv_action.h"
 #include "sv_actionprocessor.h"
 #include "sv_boolvariable.h"
@@ -8,6 +10,7 @@
 #include "sv_installsequenceaction.h"
 #include "sv_passwordvariable.h"
 #include "sv_profile.h"
+#include "sv_secrets.h"
 #include "sv_stage.h"
 #include "sv_uielement.h"
 #include "sv_variable.h"
@@ -35,7 +38,7 @@ QString plainControl(QString text) {
 }
 
 void writeError(const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
+    const QByteArray bytes = SV_Secrets::hide(text).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
 }
@@ -93,14 +96,14 @@ QString SV_ConsoleViewer::getLanguage() {
             def = i;
     if (!m_interactive || m_ended)
         return languages[def].encoding;
-    m_terminal.write(QStringLiteral("Languages:\n"));
+    m_terminal.write(tr("Languages:") + QLatin1Char('\n'));
     for (int i = 0; i < languages.size(); ++i)
         m_terminal.write(QStringLiteral("  %1) %2 (%3)\n")
                              .arg(i + 1)
                              .arg(languages[i].name, languages[i].encoding));
     for (;;) {
         QString line;
-        if (!m_terminal.readLine(QStringLiteral("Language [%1]: ").arg(def + 1), line)) {
+        if (!m_terminal.readLine(tr("Language [%1]: ").arg(def + 1), line)) {
             endOfInput();
             return languages[def].encoding;
         }
@@ -114,8 +117,8 @@ QString SV_ConsoleViewer::getLanguage() {
         for (const SV_LanguageInfo& l : languages)
             if (l.encoding == line)
                 return l.encoding;
-        m_terminal.write(
-            QStringLiteral("  Please give a number from 1 to %1.\n").arg(languages.size()));
+        m_terminal.write(tr("  Please give a number from 1 to %1.").arg(languages.size()) +
+                         QLatin1Char('\n'));
     }
 }
 
@@ -135,30 +138,32 @@ void SV_ConsoleViewer::startInstaller() {
         m_answers.parse(m_terminal.readAll());
         m_answers.check(m_engine);
         if (!m_answers.problems().isEmpty()) {
-            QString text =
-                QStringLiteral("vantor: the answers cannot be used, nothing was installed:\n");
+            QString text = tr("vantor: the answers cannot be used, nothing was installed:") +
+                           QLatin1Char('\n');
             for (const QString& p : m_answers.problems())
-                text += QStringLiteral("  answers ") + p + QLatin1Char('\n');
+                text += tr("  answers %1").arg(p) + QLatin1Char('\n');
             writeError(text);
             m_ended = true;
             m_engine->endRun(SV_Wizard::ExitIncomplete);
             return;
         }
         m_answers.applyAll(m_engine);
-        m_terminal.write(QStringLiteral("Unattended installation: %1 answers read.\n")
-                             .arg(m_answers.answers().size()));
+        m_terminal.write(
+            tr("Unattended installation: %1 answers read.").arg(m_answers.answers().size()) +
+            QLatin1Char('\n'));
     }
     const QString app = plainText(m_engine->installInfo().appName);
     if (!app.isEmpty())
         m_terminal.write(
-            QStringLiteral("\n%1\n%2\n").arg(app, QString(app.size(), QLatin1Char('='))));
+            QStringLiteral("\n%1\n%2\n")
+                .arg(app, QString(SV_ConsoleTerminal::columns(app), QLatin1Char('='))));
     m_wizard = new SV_Wizard(this);
     connect(m_wizard, &SV_Wizard::sig_stageEntered, this, &SV_ConsoleViewer::slot_stageEntered);
     // Queued: the stage is handled once its initialisation has returned, from the loop.
     connect(m_wizard, &SV_Wizard::sig_stateChanged, this, &SV_ConsoleViewer::slot_checkCurrStage,
             Qt::QueuedConnection);
     if (!m_wizard->start()) {
-        m_terminal.write(QStringLiteral("The installation has no stage to show.\n"));
+        m_terminal.write(tr("The installation has no stage to show.") + QLatin1Char('\n'));
         m_ended = true;
         m_engine->endRun(SV_Wizard::ExitFatal);
     }
@@ -314,7 +319,8 @@ void SV_ConsoleViewer::slot_checkCurrStage() {
 void SV_ConsoleViewer::goForward() {
     if (m_wizard->offersDone()) {
         leaveStage();
-        m_terminal.write(QStringLiteral("\nFinishing the installation...\n"));
+        m_terminal.write(QLatin1Char('\n') + tr("Finishing the installation...") +
+                         QLatin1Char('\n'));
         m_current = nullptr;
     }
     m_wizard->forward();
@@ -331,9 +337,9 @@ void SV_ConsoleViewer::runUnattended(SV_Stage* stage) {
         return;
     }
     const QString title = plainText(stage->text());
-    writeError(QStringLiteral("vantor: the stage \"%1\" (%2) cannot continue with the answers "
-                              "given: %3\n")
-                   .arg(title, stage->ID(), plainText(m_wizard->whyNot())));
+    writeError(tr("vantor: the stage \"%1\" (%2) cannot continue with the answers given: %3")
+                   .arg(title, stage->ID(), plainText(m_wizard->whyNot())) +
+               QLatin1Char('\n'));
     m_ended = true;
     leaveStage();
     m_engine->endRun(SV_Wizard::ExitIncomplete);
@@ -361,7 +367,7 @@ void SV_ConsoleViewer::runInteractive(SV_Stage* stage) {
         const bool can = m_wizard->canContinue();
         QStringList options;
         if (can)
-            options << QStringLiteral("Enter = %1")
+            options << tr("Enter = %1")
                            .arg(plainControl(m_wizard->controlText(
                                m_wizard->offersDone() ? kFinish : QStringLiteral("next"))));
         else
@@ -485,31 +491,37 @@ bool SV_ConsoleViewer::askBool(SV_Variable* variable) {
     QString yes = plainText(b->option(QStringLiteral("true-text")));
     QString no = plainText(b->option(QStringLiteral("false-text")));
     if (yes.isEmpty())
-        yes = QStringLiteral("yes");
+        yes = SV_ConsoleYesNo::tr("yes");
     if (no.isEmpty())
-        no = QStringLiteral("no");
-    const QString def = b->isTrue()    ? QStringLiteral("y")
-                        : b->isFalse() ? QStringLiteral("n")
-                                       : QString();
+        no = SV_ConsoleYesNo::tr("no");
+    const QString yesLetter = SV_ConsoleYesNo::yesLetter();
+    const QString noLetter = SV_ConsoleYesNo::noLetter();
+    const QString def = b->isTrue() ? yesLetter : b->isFalse() ? noLetter : QString();
     for (;;) {
         QString line;
         const QString shown = def.isNull() ? QString() : QStringLiteral(" [%1]").arg(def);
-        if (!m_terminal.readLine(
-                QStringLiteral("%1? (y = %2, n = %3)%4: ").arg(label(variable), yes, no, shown),
-                line))
+        if (!m_terminal.readLine(QStringLiteral("%1? (%2 = %3, %4 = %5)%6: ")
+                                     .arg(label(variable), yesLetter, yes, noLetter, no, shown),
+                                 line))
             return false;
         line = line.trimmed();
         if (line.isEmpty())
             line = def;
-        // The letters and words typed here become the answer words true and false.
-        const QString l = line.toLower();
-        if (l == QLatin1String("y") || l == QLatin1String("yes") || l == yes.toLower())
+        // The letters and words typed here (in the user's language, or English) become
+        // the answer words true and false.
+        switch (SV_ConsoleYesNo::parse(line, yes, no)) {
+        case SV_ConsoleYesNo::Yes:
             line = QStringLiteral("true");
-        else if (l == QLatin1String("n") || l == QLatin1String("no") || l == no.toLower())
+            break;
+        case SV_ConsoleYesNo::No:
             line = QStringLiteral("false");
+            break;
+        case SV_ConsoleYesNo::Neither:
+            break;
+        }
         if (SV_ConsoleAnswers::store(variable, line).isNull())
             return true;
-        m_terminal.writeWrapped(tr("Please answer y or n."), 2);
+        m_terminal.writeWrapped(tr("Please answer %1 or %2.").arg(yesLetter, noLetter), 2);
     }
 }
 
@@ -597,13 +609,14 @@ void SV_ConsoleViewer::launch(SV_Action* action, const QString& title) {
     for (const QMetaObject::Connection& c : connections)
         disconnect(c);
     m_terminal.endProgress();
-    m_terminal.write(action->successful()
-                         ? QStringLiteral("  %1: done\n").arg(title)
-                         : QStringLiteral("  %1: failed (see the log)\n").arg(title));
+    m_terminal.write((action->successful() ? tr("  %1: done").arg(title)
+                                           : tr("  %1: failed (see the log)").arg(title)) +
+                     QLatin1Char('\n'));
 }
 
 void SV_ConsoleViewer::endOfInput() {
-    m_terminal.write(QStringLiteral("\nEnd of input: the installation is cancelled.\n"));
+    m_terminal.write(QLatin1Char('\n') + tr("End of input: the installation is cancelled.") +
+                     QLatin1Char('\n'));
     m_ended = true;
     leaveStage();
     m_engine->endRun(SV_Wizard::ExitIncomplete);
@@ -614,21 +627,26 @@ void SV_ConsoleViewer::endOfInput() {
 QString SV_ConsoleViewer::getYesNo(const QString& question) {
     m_terminal.writeWrapped(plainText(question));
     if (!m_interactive || m_ended) {
-        m_terminal.write(QStringLiteral("Answered \"no\" (unattended installation).\n"));
+        m_terminal.write(tr("Answered \"no\" (unattended installation).") + QLatin1Char('\n'));
         return QStringLiteral("no");
     }
     for (;;) {
         QString line;
-        if (!m_terminal.readLine(QStringLiteral("(y/n): "), line)) {
+        if (!m_terminal.readLine(SV_ConsoleYesNo::choices() + QStringLiteral(": "), line)) {
             endOfInput();
             return QStringLiteral("no");
         }
-        line = line.trimmed().toLower();
-        if (line == QLatin1String("y") || line == QLatin1String("yes"))
+        switch (SV_ConsoleYesNo::parse(line)) {
+        case SV_ConsoleYesNo::Yes:
             return QStringLiteral("yes");
-        if (line == QLatin1String("n") || line == QLatin1String("no"))
+        case SV_ConsoleYesNo::No:
             return QStringLiteral("no");
-        m_terminal.writeWrapped(QStringLiteral("Please answer y or n."), 2);
+        case SV_ConsoleYesNo::Neither:
+            break;
+        }
+        m_terminal.writeWrapped(tr("Please answer %1 or %2.")
+                                    .arg(SV_ConsoleYesNo::yesLetter(), SV_ConsoleYesNo::noLetter()),
+                                2);
     }
 }
 
@@ -645,29 +663,34 @@ void SV_ConsoleViewer::slot_writeLog() {
     const int status = m_engine->exitStatus();
     switch (status) {
     case 0:
-        m_terminal.write(QStringLiteral("\nThe installation is complete.\n"));
+        m_terminal.write(QLatin1Char('\n') + tr("The installation is complete.") +
+                         QLatin1Char('\n'));
         break;
     case 3:
-        m_terminal.write(QStringLiteral(
-            "\nThe installation ended, but actions reported errors (exit status 3).\n"));
+        m_terminal.write(
+            QLatin1Char('\n') +
+            tr("The installation ended, but actions reported errors (exit status 3).") +
+            QLatin1Char('\n'));
         break;
     default:
-        m_terminal.write(
-            QStringLiteral("\nThe installation was not completed (exit status %1).\n").arg(status));
+        m_terminal.write(QLatin1Char('\n') +
+                         tr("The installation was not completed (exit status %1).").arg(status) +
+                         QLatin1Char('\n'));
         break;
     }
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/vantor-install-XXXXXX.log"));
     file.setAutoRemove(false);
     if (!file.open()) {
-        writeError(QStringLiteral("vantor: could not write the installation log: %1\n")
-                       .arg(file.errorString()));
+        writeError(tr("vantor: could not write the installation log: %1").arg(file.errorString()) +
+                   QLatin1Char('\n'));
         return;
     }
     file.write(m_engine->getTextLog(SV_LogAll).toUtf8());
     if (!file.flush()) {
-        writeError(QStringLiteral("vantor: could not write the installation log %1\n")
-                       .arg(file.fileName()));
+        writeError(tr("vantor: could not write the installation log %1").arg(file.fileName()) +
+                   QLatin1Char('\n'));
         return;
     }
+    // Not translated: scripts read the path from this line.
     m_terminal.write(QStringLiteral("Installation log: %1\n").arg(file.fileName()));
 }

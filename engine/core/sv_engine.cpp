@@ -186,7 +186,7 @@ void SV_Engine::init() {
     }
 
     if (m_viewer)
-        m_viewer->setLoadingMessage(QStringLiteral("Running Preinstall"));
+        m_viewer->setLoadingMessage(tr("Running Preinstall")); // after loadLocale: translated
 
     m_preinstall->startActions();
 }
@@ -194,7 +194,7 @@ void SV_Engine::init() {
 void SV_Engine::slot_preinstallDone() {
     if (!m_viewer)
         qFatal("Could not create a viewer for the installation");
-    m_viewer->setLoadingMessage(QStringLiteral("Building Install Screens"));
+    m_viewer->setLoadingMessage(tr("Building Install Screens"));
     m_viewer->startInstaller();
 }
 

@@ -53,8 +53,9 @@ QString SV_Engine::displayTextSource(const SV_XmlNode& node) {
     const SV_XmlNode string = node.firstChildElement(QStringLiteral("string"));
     if (string.isNull())
         return QString();
-    // Texts are looked up in their Latin-1 form; an untranslated text comes back in that form.
-    return QString::fromLatin1(string.text().trimmed().toLatin1());
+    // Every character is kept: translation files map the texts as written (UTF-8), and
+    // an untranslated text comes back as it stands.
+    return string.text().trimmed();
 }
 
 QString SV_Engine::loadDisplayText(const SV_XmlNode& node) const {

@@ -18,6 +18,33 @@ bool readLocaleVariable(const char* name, QString& value) {
     return true;
 }
 
+// The C library's own locale, with or without a character set (C.UTF-8).
+bool isPlainCLocale(const QString& value) {
+    return value == QLatin1String("C") || value == QLatin1String("POSIX") ||
+           value.startsWith(QLatin1String("C."));
+}
+
+// The offered language that a full locale name stands for: language_TERRITORY.CODESET@
+// MODIFIER is matched without its character set and modifier, then by its language part
+// alone, then with any offered territory of that language. A null string when none is
+// offered.
+QString offeredLanguage(const QList<SV_LanguageInfo>& languages, const QString& value) {
+    const QString name = value.section(QLatin1Char('@'), 0, 0).section(QLatin1Char('.'), 0, 0);
+    const QString language = name.section(QLatin1Char('_'), 0, 0);
+    for (const QString& wanted : {name, language}) {
+        if (wanted.isEmpty())
+            continue;
+        for (const SV_LanguageInfo& offered : languages)
+            if (offered.encoding == wanted)
+                return offered.encoding;
+    }
+    // Last, the same language of another territory (de_AT.UTF-8 and de_DE).
+    for (const SV_LanguageInfo& offered : languages)
+        if (!language.isEmpty() && offered.encoding.section(QLatin1Char('_'), 0, 0) == language)
+            return offered.encoding;
+    return QString();
+}
+
 // The locale's own subdirectory of the translation directory, if there is one.
 bool enterLocaleDir(QDir& dir, const QString& locale) {
     if (locale.isEmpty())
@@ -27,16 +54,20 @@ bool enterLocaleDir(QDir& dir, const QString& locale) {
 
 } // namespace
 
+// The language is taken from LC_ALL, LC_MESSAGES, LC_CTYPE or LANG, the first one set.
+// An offered language whose code contains the value is chosen (LANG=de and de_DE); a
+// value such as de_DE.UTF-8 or de_DE@euro also chooses the language offered as de_DE,
+// else the one offered as de, else another de_XX.
 void SV_Engine::detectLocale() {
     if (m_localeSet)
         return;
     QString value;
-    if (!readLocaleVariable("LC_ALL", value) && !readLocaleVariable("LC_CTYPE", value) &&
-        !readLocaleVariable("LANG", value)) {
+    if (!readLocaleVariable("LC_ALL", value) && !readLocaleVariable("LC_MESSAGES", value) &&
+        !readLocaleVariable("LC_CTYPE", value) && !readLocaleVariable("LANG", value)) {
         m_locale = QStringLiteral("en");
         return;
     }
-    if (value == QLatin1String("C") || value == QLatin1String("POSIX")) {
+    if (isPlainCLocale(value)) {
         m_locale = QStringLiteral("en");
         return;
     }
@@ -46,7 +77,8 @@ void SV_Engine::detectLocale() {
             return;
         }
     }
-    m_locale = value;
+    const QString offered = offeredLanguage(m_languages, value);
+    m_locale = offered.isNull() ? value : offered;
 }
 
 QStringList SV_Engine::translationFiles(const QString& translationDir, const QString& locale) {

@@ -1,5 +1,10 @@
-// The installation log: the three message stores and their two renderings.
+// The installation log: the three message stores and their two renderings. Messages keep
+// every character; the rich text (the log window) escapes ids and texts, so that they show
+// as written, and has its headings in the user's language; the plain text (the saved log)
+// is the same in every language.
 #include "sv_engine.h"
+
+#include "sv_secrets.h"
 
 #include <QDomCDATASection>
 #include <QDomNode>
@@ -13,7 +18,8 @@ void appendMessage(QDomDocument& doc, const QString& type, const QString& id,
     QDomElement element = doc.createElement(QStringLiteral("log-message"));
     element.setAttribute(QStringLiteral("type"), type);
     element.setAttribute(QStringLiteral("id"), id);
-    element.appendChild(doc.createCDATASection(QString::fromLatin1(message.toLatin1())));
+    // Every character is kept; secrets are hidden before the text is stored.
+    element.appendChild(doc.createCDATASection(SV_Secrets::hide(message)));
     doc.documentElement().appendChild(element);
 }
 
@@ -98,27 +104,32 @@ QString SV_Engine::logMessageTypeString(SV_LogMessageType type) {
 QString SV_Engine::getQMLLog(SV_LogMessageType type) const {
     QString out = QStringLiteral("<qt>\n");
     if (wantsErrors(type)) {
-        out += QStringLiteral("<h3><u>Installation Error Messages</u></h3>\n<ul>\n");
+        out += QStringLiteral("<h3><u>") + tr("Installation Error Messages") +
+               QStringLiteral("</u></h3>\n<ul>\n");
         for (const StoredMessage& m : storedMessages(m_installErrors)) {
-            out += QStringLiteral("<li><font color=red>Error from ID: ") + m.id +
-                   QStringLiteral("</font>\n");
-            out += QStringLiteral("<pre>") + m.text + QStringLiteral("\n</pre>\n</li>\n");
+            out += QStringLiteral("<li><font color=red>") + tr("Error from ID: ") +
+                   m.id.toHtmlEscaped() + QStringLiteral("</font>\n");
+            out += QStringLiteral("<pre>") + m.text.toHtmlEscaped() +
+                   QStringLiteral("\n</pre>\n</li>\n");
         }
         out += QStringLiteral("</ul>\n");
     }
     if (wantsLog(type)) {
-        out += QStringLiteral("<h3><u>Installation Log Messages</u></h3>\n<ul>\n");
+        out += QStringLiteral("<h3><u>") + tr("Installation Log Messages") +
+               QStringLiteral("</u></h3>\n<ul>\n");
         for (const StoredMessage& m : storedMessages(m_installLog)) {
             out += QStringLiteral("<li>");
             if (!m.id.isEmpty())
-                out += QStringLiteral("Log message from ID: ") + m.id + QLatin1Char('\n');
-            out += QStringLiteral("<pre>") + m.text + QStringLiteral("\n</pre>\n</li>\n");
+                out += tr("Log message from ID: ") + m.id.toHtmlEscaped() + QLatin1Char('\n');
+            out += QStringLiteral("<pre>") + m.text.toHtmlEscaped() +
+                   QStringLiteral("\n</pre>\n</li>\n");
         }
         out += QStringLiteral("</ul>\n");
     }
     if (wantsDebug(type)) {
-        out += QStringLiteral("<h3><u>Installation Debug Messages</u></h3>\n");
-        out += QStringLiteral("<pre>") + m_debugText + QStringLiteral("</pre>\n");
+        out += QStringLiteral("<h3><u>") + tr("Installation Debug Messages") +
+               QStringLiteral("</u></h3>\n");
+        out += QStringLiteral("<pre>") + m_debugText.toHtmlEscaped() + QStringLiteral("</pre>\n");
     }
     out += QStringLiteral("</qt>\n");
     return out;

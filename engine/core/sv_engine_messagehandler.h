@@ -5,7 +5,8 @@
 #include <QtGlobal>
 
 // The program's Qt message handler: every message is written to standard error as it
-// stands (followed by a newline unless it already ends with one); a fatal message ends
+// stands, in UTF-8 with its secrets hidden (SV_Secrets), followed by a newline unless it
+// already ends with one; a fatal message ends
 // the process with exit status 1 instead of aborting.
 void vantorMessageHandler(QtMsgType type, const QMessageLogContext& context,
                           const QString& message);

@@ -30,7 +30,8 @@ const char kUsage[] = "usage: vantor <opts> file\n"
                       "    --check           Only check the install file and report its problems\n"
                       "    --record <file>   Write the answers of this run to the file\n"
                       "    --record-secrets  With --record: write passwords too\n"
-                      "    --answers <file>  Take the answers from the file instead of standard input\n";
+                      "    --answers <file>  Take the answers from the file instead of standard input\n"
+                      "    --verbose         Show the log messages on standard error\n";
 
 struct CommandLine {
     bool console = false;
@@ -38,6 +39,7 @@ struct CommandLine {
     QString record;
     bool recordSecrets = false;
     QString answers;
+    bool verbose = false;
     QString language;
     QString file;
 };
@@ -58,6 +60,8 @@ bool parseCommandLine(int argc, char** argv, CommandLine& cl) {
                 (arg == "--record" ? cl.record : cl.answers) = QFile::decodeName(argv[++i]);
             } else if (arg == "--record-secrets") {
                 cl.recordSecrets = true;
+            } else if (arg == "--verbose") {
+                cl.verbose = true;
             } else if (arg == "--lang") {
                 if (i + 1 < argc)
                     cl.language = QString::fromLocal8Bit(argv[++i]);
@@ -198,6 +202,12 @@ int main(int argc, char** argv) {
             cl.console = true;
         }
     }
+
+    // Log messages are echoed to standard error as they happen, except where the console
+    // viewer uses the terminal (they would break its lines, and an unattended run's
+    // standard error often ends up in a build log): there only --verbose shows them. The
+    // log itself always has them.
+    SV_Logger::setEcho(!cl.console || cl.verbose);
 
     // --answers: an unattended console run reads them as it reads standard input; the window
     // opens with them filled in, for review.

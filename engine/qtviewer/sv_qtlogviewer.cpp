@@ -104,7 +104,9 @@ void SV_QtLogViewer::slot_getLog(int id) {
 }
 
 // The chosen file is replaced as a whole: the log goes to a temporary file beside it,
-// which takes the old file's owner and mode and is renamed over it once complete.
+// which takes the old file's owner and is renamed over it once complete. The log tells
+// about the machine and its installation, so the file is readable by its owner only
+// (0600), also when it replaces a file that others could read.
 void SV_QtLogViewer::slot_saveToFile() {
     const QString fileName = fileNameAsker()(this, QStringLiteral("install.log"));
     if (fileName.isEmpty())
@@ -115,6 +117,9 @@ void SV_QtLogViewer::slot_saveToFile() {
         struct stat old;
         if (::stat(QFile::encodeName(fileName).constData(), &old) == 0)
             (void)!::fchown(file.handle(), old.st_uid, old.st_gid);
+        written = ::fchmod(file.handle(), S_IRUSR | S_IWUSR) == 0;
+    }
+    if (written) {
         QTextStream stream(&file);
         stream << SV_Engine::engine()->getTextLog(SV_LogAll);
         stream.flush();

@@ -120,12 +120,12 @@ void SV_QtViewer::setLoadingMessage(const QString& message) {
 // ---- start-up --------------------------------------------------------------------------
 
 void SV_QtViewer::startInstaller() {
-    // The viewer is made before the engine installs the translations of the locale, so the
-    // default button labels are translated again now.
-    m_cancelText = tr("&Cancel");
-    m_backText = tr("&Back");
-    m_nextText = tr("&Next");
-    m_doneText = tr("&Done");
+    // The default button labels in the language chosen at start-up: this viewer was made
+    // before the translations were installed.
+    m_cancelText = SV_Wizard::defaultControlText(QStringLiteral("cancel"));
+    m_backText = SV_Wizard::defaultControlText(QStringLiteral("back"));
+    m_nextText = SV_Wizard::defaultControlText(QStringLiteral("next"));
+    m_doneText = SV_Wizard::defaultControlText(QStringLiteral("finish"));
     initInternalOptions();
 
     // Never an empty window: without a stage to show the run ends here.

@@ -59,7 +59,8 @@ QProcessEnvironment cleanEnvironment(const QString& runtimeDir) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
     env.insert(QStringLiteral("TMPDIR"), runtimeDir);
-    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG", "LANGUAGE", "QT_MESSAGE_PATTERN"})
+    for (const char* name :
+         {"LC_ALL", "LC_MESSAGES", "LC_CTYPE", "LANG", "LANGUAGE", "QT_MESSAGE_PATTERN"})
         env.remove(QString::fromLatin1(name));
     return env;
 }

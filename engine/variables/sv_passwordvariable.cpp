@@ -1,5 +1,7 @@
 #include "sv_passwordvariable.h"
 
+#include "sv_secrets.h"
+
 #include <QtGlobal>
 
 namespace {
@@ -7,7 +9,10 @@ const QString kPass1 = QStringLiteral("pass1");
 const QString kPass2 = QStringLiteral("pass2");
 } // namespace
 
-SV_PasswordVariable::SV_PasswordVariable(QObject* parent) : SV_Variable(parent) {}
+// A password is never shown in a message: both typed texts are secrets.
+SV_PasswordVariable::SV_PasswordVariable(QObject* parent) : SV_Variable(parent) {
+    SV_Secrets::addVariable(this);
+}
 
 void SV_PasswordVariable::storeValue(const QStringList& values) {
     if (values.size() == 1) {

@@ -130,6 +130,7 @@ void SV_LDAPDNValidator::fixup(QString&) const {}
 
 namespace {
 
+// The texts are marked with QT_TRANSLATE_NOOP, so that lupdate finds them.
 QString tv(const char* text) {
     return QCoreApplication::translate("SV_Validators", text);
 }
@@ -140,25 +141,32 @@ QString expectation(const QValidator* validator) {
         const bool low = v->bottom() != INT_MIN;
         const bool high = v->top() != INT_MAX;
         if (low && high)
-            return tv("a whole number from %1 to %2").arg(v->bottom()).arg(v->top());
+            return tv(QT_TRANSLATE_NOOP("SV_Validators", "a whole number from %1 to %2"))
+                .arg(v->bottom())
+                .arg(v->top());
         if (low)
-            return tv("a whole number of at least %1").arg(v->bottom());
+            return tv(QT_TRANSLATE_NOOP("SV_Validators", "a whole number of at least %1"))
+                .arg(v->bottom());
         if (high)
-            return tv("a whole number of at most %1").arg(v->top());
-        return tv("a whole number");
+            return tv(QT_TRANSLATE_NOOP("SV_Validators", "a whole number of at most %1"))
+                .arg(v->top());
+        return tv(QT_TRANSLATE_NOOP("SV_Validators", "a whole number"));
     }
     if (auto* v = qobject_cast<const QDoubleValidator*>(validator)) {
         const bool low = std::isfinite(v->bottom());
         const bool high = std::isfinite(v->top());
         if (low && high)
-            return tv("a number from %1 to %2").arg(v->bottom()).arg(v->top());
+            return tv(QT_TRANSLATE_NOOP("SV_Validators", "a number from %1 to %2"))
+                .arg(v->bottom())
+                .arg(v->top());
         if (low)
-            return tv("a number of at least %1").arg(v->bottom());
+            return tv(QT_TRANSLATE_NOOP("SV_Validators", "a number of at least %1"))
+                .arg(v->bottom());
         if (high)
-            return tv("a number of at most %1").arg(v->top());
-        return tv("a number");
+            return tv(QT_TRANSLATE_NOOP("SV_Validators", "a number of at most %1")).arg(v->top());
+        return tv(QT_TRANSLATE_NOOP("SV_Validators", "a number"));
     }
-    return tv("a valid value");
+    return tv(QT_TRANSLATE_NOOP("SV_Validators", "a valid value"));
 }
 
 } // namespace
@@ -171,6 +179,8 @@ QString sv_validatorProblem(const QValidator* validator, const QString& text) {
     if (validator->validate(copy, pos) == QValidator::Acceptable)
         return QString();
     if (text.isEmpty())
-        return tv("No value is given; %1 is needed").arg(expectation(validator));
-    return tv("\"%1\" is not %2").arg(text, expectation(validator));
+        return tv(QT_TRANSLATE_NOOP("SV_Validators", "No value is given; %1 is needed"))
+            .arg(expectation(validator));
+    return tv(QT_TRANSLATE_NOOP("SV_Validators", "\"%1\" is not %2"))
+        .arg(text, expectation(validator));
 }

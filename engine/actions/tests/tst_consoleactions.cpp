@@ -97,7 +97,8 @@ private slots:
         env.insert(QStringLiteral("PATH"),
                    javaDir + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
         const ProcessResult result =
-            runProgram(QStringLiteral(VANTOR_PROGRAM), {QStringLiteral("--console"), file}, env);
+            runProgram(QStringLiteral(VANTOR_PROGRAM),
+                       {QStringLiteral("--console"), QStringLiteral("--verbose"), file}, env);
         daemon.kill();
         daemon.waitForFinished();
         QVERIFY(result.started);

@@ -13,8 +13,9 @@ QString Run::logPath() const {
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
-Run runConsole(const vantortest::TempDir& dir, const QString& installFile, const QByteArray& answers,
-               Input input, int timeoutMs, const QStringList& extraEnv) {
+Run runConsole(const vantortest::TempDir& dir, const QString& installFile,
+               const QByteArray& answers, Input input, int timeoutMs, const QStringList& extraEnv,
+               const QStringList& extraArgs, const QString& vantor) {
     Run run;
     QProcess process;
     QProcessEnvironment env = vantortest::cleanEnvironment(dir.mkdir(QStringLiteral("xdg")));
@@ -25,8 +26,9 @@ Run runConsole(const vantortest::TempDir& dir, const QString& installFile, const
         env.insert(kv.section(QLatin1Char('='), 0, 0), kv.section(QLatin1Char('='), 1));
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir.path());
-    QString program = QStringLiteral(VANTOR_PROGRAM);
-    QStringList args{QStringLiteral("--console"), installFile};
+    QString program = vantor.isEmpty() ? QStringLiteral(VANTOR_PROGRAM) : vantor;
+    QStringList args =
+        QStringList{QStringLiteral("--console")} + extraArgs + QStringList{installFile};
     if (input == Input::DevNull) {
         process.setStandardInputFile(QProcess::nullDevice());
     } else if (input == Input::Closed) {

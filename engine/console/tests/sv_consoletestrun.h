@@ -23,10 +23,12 @@ struct Run {
 };
 
 // Runs `vantor --console file` with the answers on standard input, in the temporary
-// directory, killed (and reported as timed out) after timeoutMs.
-Run runConsole(const vantortest::TempDir& dir, const QString& installFile, const QByteArray& answers,
-               Input input = Input::Data, int timeoutMs = 60000,
-               const QStringList& extraEnv = {});
+// directory, killed (and reported as timed out) after timeoutMs. extraArgs go before the
+// file; program replaces the vantor built here (a link to it laid out as installed).
+Run runConsole(const vantortest::TempDir& dir, const QString& installFile,
+               const QByteArray& answers, Input input = Input::Data, int timeoutMs = 60000,
+               const QStringList& extraEnv = {}, const QStringList& extraArgs = {},
+               const QString& program = QString());
 
 // An install file made of the given sections (XML fragments, any may be empty), saved
 // in the directory; returns its path.

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <cerrno>
@@ -166,6 +167,7 @@ class TestInteractive : public QObject {
 private slots:
     void typedAnswersBackAndHiddenPassword();
     void cancelAskedAndEndOfInput();
+    void germanLettersAndTexts();
 };
 
 #define EXPECT(text) QVERIFY2(pty.expect(text), qPrintable(QString::fromLocal8Bit(pty.transcript())))
@@ -249,12 +251,22 @@ void TestInteractive::typedAnswersBackAndHiddenPassword() {
     QCOMPARE(pty.wait(), 0);
 
     QCOMPARE(readFile(root + QStringLiteral("/values")), QByteArray("alice|8080|topsecret|on|Spicy|"));
-    // The typed passwords were never echoed; what was typed elsewhere was. (Up to the
-    // post-install list: its process action logs its command line, password included.)
-    const QByteArray wizard = pty.transcript().left(pty.transcript().indexOf("Finishing the installation"));
+    // The typed passwords were never shown, not even in the log that "l" shows or by the
+    // post-install action that gets the password on its command line; what was typed
+    // elsewhere was. The log messages were not echoed into the wizard's lines either.
+    const QByteArray wizard = pty.transcript();
     QVERIFY2(!wizard.contains("topsecret") && !wizard.contains("topsecreT"), wizard.constData());
     QVERIFY(!wizard.contains("short"));
     QVERIFY(wizard.contains("alice"));
+    QVERIFY2(!wizard.contains("Log message from:") && !wizard.contains("Error message from:"),
+             wizard.constData());
+    const QRegularExpressionMatch logPath =
+        QRegularExpression(QStringLiteral("Installation log: (\\S+)"))
+            .match(QString::fromUtf8(wizard));
+    QVERIFY(logPath.hasMatch());
+    const QByteArray log = readFile(logPath.captured(1));
+    QVERIFY(log.contains("Command line = sh -c"));
+    QVERIFY2(!log.contains("topsecret"), log.constData());
 }
 
 void TestInteractive::cancelAskedAndEndOfInput() {
@@ -298,6 +310,53 @@ void TestInteractive::cancelAskedAndEndOfInput() {
         QCOMPARE(pty.wait(), 2);
         QVERIFY(!QFile::exists(root + QStringLiteral("/values")));
     }
+}
+
+// In German the prompts, the boolean's letters and the cancel question are German, and
+// "j" answers yes; the texts of the install file's own language are kept as written.
+void TestInteractive::germanLettersAndTexts() {
+    TempDir dir;
+    const QString root = dir.mkdir(QStringLiteral("root"));
+    vantortest::InstallFileBuilder b;
+    b.section("languages")
+        .attr("dir", QStringLiteral(VANTOR_TRANSLATIONS_DIR))
+        .addXml("<language name='Deutsch' encoding='de'/>");
+    b.section("variables").addXml(
+        "<variable id='start' default='false'><string>Dienste starten</string><data-type><boolean>"
+        "<true-text><string>starten</string></true-text><false-text><string>nicht starten</string>"
+        "</false-text></boolean></data-type></variable>");
+    b.section("actions").addXml(shAction(QStringLiteral("dump"),
+                                         QStringLiteral("printf %s \"$2\" >\"$1/start\""),
+                                         {root, QStringLiteral("$$start$$")}));
+    b.section("stages").addXml(
+        "<stage id='one'><string>Größe – „eins“</string><ui><ui-element><input-element>"
+        "<variable-input var_id='start'/></input-element></ui-element></ui></stage>"
+        "<stage id='two'><string>Zwei</string><ui><ui-element><output-element><string>Ende</string>"
+        "<action-sequence><actionID action_id='dump'/></action-sequence></output-element>"
+        "</ui-element></ui></stage>");
+    const QString file = dir.file(QStringLiteral("install.xml"));
+    QVERIFY(b.save(file));
+    PtySession pty;
+    QVERIFY(startWizard(pty, dir, file));
+    EXPECT("== Größe – „eins“ ==");
+    EXPECT("Dienste starten? (j = starten, n = nicht starten) [n]: ");
+    pty.send("j\n");
+    EXPECT("Eingabetaste = Weiter");
+    EXPECT("c = Abbrechen");
+    EXPECT("> ");
+    pty.send("\n");
+    EXPECT("== Zwei ==");
+    EXPECT("> ");
+    pty.send("c\n");
+    EXPECT("Möchten Sie die Installation wirklich beenden?");
+    EXPECT("(j/n): ");
+    pty.send("vielleicht\n");
+    EXPECT("Bitte antworten Sie mit j oder n.");
+    EXPECT("(j/n): ");
+    pty.send("j\n");
+    EXPECT("Die Installation wurde nicht abgeschlossen (Exit-Status 2).");
+    QCOMPARE(pty.wait(), 2);
+    QCOMPARE(readFile(root + QStringLiteral("/start")), QByteArray("starten")); // "j" chose true
 }
 
 QTEST_GUILESS_MAIN(TestInteractive)

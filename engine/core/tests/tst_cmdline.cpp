@@ -18,7 +18,8 @@ const QByteArray kUsage = "usage: vantor <opts> file\n"
                           "    --check           Only check the install file and report its problems\n"
                           "    --record <file>   Write the answers of this run to the file\n"
                           "    --record-secrets  With --record: write passwords too\n"
-                          "    --answers <file>  Take the answers from the file instead of standard input\n";
+                          "    --answers <file>  Take the answers from the file instead of standard input\n"
+                          "    --verbose         Show the log messages on standard error\n";
 const QByteArray kNoDisplay =
     "vantor: no display (DISPLAY is not set); running without the window, as with --console\n";
 
@@ -35,6 +36,7 @@ private slots:
     void runStopsAfterPreinstall_data();
     void runStopsAfterPreinstall();
     void programDirectory();
+    void verboseEchoesLogMessages();
 
 private:
     ProcessResult run(const QStringList& args, const QString& workDir = QString());
@@ -200,6 +202,30 @@ void TestCommandLine::programDirectory() {
     QCOMPARE(r.exitCode, 1);
     QVERIFY(out.open(QIODevice::ReadOnly));
     QCOMPARE(out.readAll(), (bin + "/res|en").toUtf8());
+}
+
+// The console run keeps standard error free of log messages; --verbose (anywhere among
+// the options) shows them. The log file has them either way.
+void TestCommandLine::verboseEchoesLogMessages() {
+    const QString file = writeInstallFile("verbose");
+    const QByteArray message = "Log message from: write: Command line = sh -c";
+    for (const QStringList& args :
+         {QStringList{"--console", file}, QStringList{"--verbose", "--console", file},
+          QStringList{"--console", file, "--verbose"}}) {
+        const ProcessResult r = run(args);
+        QVERIFY(r.started);
+        QCOMPARE(r.exitCode, 1); // the file has no stage to show
+        QCOMPARE(r.err.contains(message), args.contains("--verbose"));
+        if (!args.contains("--verbose"))
+            QCOMPARE(r.err, QByteArray());
+        const QRegularExpressionMatch log =
+            QRegularExpression("Installation log: (\\S+)").match(QString::fromUtf8(r.out));
+        QVERIFY2(log.hasMatch(), r.out.constData());
+        QFile f(log.captured(1));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("   Command line = sh -c"));
+    }
+    QCOMPARE(run({"--verbose"}).exitCode, 255); // still needs a file
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

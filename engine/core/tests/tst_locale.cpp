@@ -15,6 +15,8 @@ private slots:
     void initTestCase();
     void detectLocale_data();
     void detectLocale();
+    void detectLocaleFromFullNames_data();
+    void detectLocaleFromFullNames();
     void translationFile();
     void loadLocaleInNameOrder();
     void loadLocaleWithoutLocaleDir();
@@ -47,7 +49,9 @@ void TestLocale::detectLocale_data() {
         << QByteArray() << QByteArray() << QByteArray("de") << "de_DE";
     QTest::newRow("second language") << QByteArray() << QByteArray() << QByteArray("CH") << "de_CH";
     QTest::newRow("no match keeps the value")
-        << QByteArray() << QByteArray() << QByteArray("de_DE.UTF-8") << "de_DE.UTF-8";
+        << QByteArray() << QByteArray() << QByteArray("fr_FR.UTF-8") << "fr_FR.UTF-8";
+    QTest::newRow("character set left out")
+        << QByteArray() << QByteArray() << QByteArray("de_DE.UTF-8") << "de_DE";
     QTest::newRow("case matters") << QByteArray() << QByteArray() << QByteArray("ch") << "ch";
     QTest::newRow("LC_ALL C wins")
         << QByteArray("C") << QByteArray("de") << QByteArray("de") << "en";
@@ -71,9 +75,47 @@ void TestLocale::detectLocale() {
         else
             qputenv(name, value);
     };
+    qunsetenv("LC_MESSAGES");
     set("LC_ALL", lcAll);
     set("LC_CTYPE", lcCtype);
     set("LANG", lang);
+    SV_Engine::engine()->detectLocale();
+    QCOMPARE(SV_Engine::engine()->locale(), locale);
+}
+
+// Locale names as systems set them (language_TERRITORY.CODESET@MODIFIER) choose the
+// offered language they stand for; LC_MESSAGES counts after LC_ALL.
+void TestLocale::detectLocaleFromFullNames_data() {
+    QTest::addColumn<QByteArrayList>("environment"); // NAME=value entries
+    QTest::addColumn<QString>("locale");
+    QTest::newRow("LANG de_CH.UTF-8") << QByteArrayList{"LANG=de_CH.UTF-8"} << "de_CH";
+    QTest::newRow("modifier") << QByteArrayList{"LANG=de_CH@euro"} << "de_CH";
+    QTest::newRow("codeset and modifier")
+        << QByteArrayList{"LANG=de_DE.ISO-8859-15@euro"} << "de_DE";
+    QTest::newRow("other territory of an offered language")
+        << QByteArrayList{"LANG=de_AT.UTF-8"} << "de_DE";
+    QTest::newRow("language not offered") << QByteArrayList{"LANG=ru_RU.UTF-8"} << "ru_RU.UTF-8";
+    QTest::newRow("C with a character set") << QByteArrayList{"LANG=C.UTF-8"} << "en";
+    QTest::newRow("LC_MESSAGES before LC_CTYPE and LANG")
+        << QByteArrayList{"LC_MESSAGES=de_CH.UTF-8", "LC_CTYPE=fr_FR.UTF-8", "LANG=de_DE"}
+        << "de_CH";
+    QTest::newRow("LC_ALL before LC_MESSAGES")
+        << QByteArrayList{"LC_ALL=de_DE.UTF-8", "LC_MESSAGES=de_CH.UTF-8"} << "de_DE";
+}
+
+void TestLocale::detectLocaleFromFullNames() {
+    QFETCH(QByteArrayList, environment);
+    QFETCH(QString, locale);
+    const auto unsetAll = [] {
+        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LC_CTYPE", "LANG"})
+            qunsetenv(name);
+    };
+    unsetAll();
+    const auto cleanup = qScopeGuard(unsetAll); // the later functions set what they need
+    for (const QByteArray& entry : environment) {
+        const int eq = entry.indexOf('=');
+        qputenv(entry.left(eq).constData(), entry.mid(eq + 1));
+    }
     SV_Engine::engine()->detectLocale();
     QCOMPARE(SV_Engine::engine()->locale(), locale);
 }

@@ -1,7 +1,10 @@
 // The installation log: message stores, the logger's echo and both renderings, byte for byte.
 // The test functions run in order against the one engine of this process.
 #include "sv_engine.h"
+#include "sv_passwordvariable.h"
+#include "sv_secrets.h"
 #include "sv_testsupport.h"
+#include "sv_textvariable.h"
 
 #include <QtTest>
 
@@ -14,6 +17,11 @@ private slots:
     void renderings();
     void debugTextKeepsFullText();
     void loggerEchoesToStandardError();
+    void everyScriptKept();
+    void hideSecretTexts_data();
+    void hideSecretTexts();
+    void secretsNeverStoredOrEchoed();
+    void echoOff();
 };
 
 void TestLog::emptyStores() {
@@ -77,7 +85,7 @@ void TestLog::renderings() {
                                                       "   <b>bold</b>\n"
                                                       "\n"
                                                       "   * Log message from ID: utf\n"
-                                                      "   caf\u00e9 ?\n"
+                                                      "   caf\u00e9 \u20ac\n"
                                                       "\n"
                                                       "\nInstallation Debug Messages:\n"
                                                       "   debug one\n"));
@@ -93,9 +101,9 @@ void TestLog::renderings() {
                             "<h3><u>Installation Log Messages</u></h3>\n<ul>\n"
                             "<li>Log message from ID: proc\n"
                             "<pre>first\n\nsecond\n\n</pre>\n</li>\n"
-                            "<li><pre><b>bold</b>\n</pre>\n</li>\n"
+                            "<li><pre>&lt;b&gt;bold&lt;/b&gt;\n</pre>\n</li>\n"
                             "<li>Log message from ID: utf\n"
-                            "<pre>caf\u00e9 ?\n</pre>\n</li>\n"
+                            "<pre>caf\u00e9 \u20ac\n</pre>\n</li>\n"
                             "</ul>\n"
                             "<h3><u>Installation Debug Messages</u></h3>\n"
                             "<pre>debug one\n</pre>\n"
@@ -122,7 +130,7 @@ void TestLog::renderings() {
                                                       "   <b>bold</b>\n"
                                                       "\n"
                                                       "   * Log message from ID: utf\n"
-                                                      "   caf\u00e9 ?\n"
+                                                      "   caf\u00e9 \u20ac\n"
                                                       "\n"));
     QVERIFY(!e->getTextLog(SV_LogError).contains("Log message"));
     QVERIFY(!e->getTextLog(SV_LogError).contains("Debug"));
@@ -131,9 +139,9 @@ void TestLog::renderings() {
 void TestLog::debugTextKeepsFullText() {
     SV_Engine* e = SV_Engine::engine();
     e->dbg(QStringLiteral("euro \u20ac"));
-    // The debug text keeps the message in full; standard error gets its Latin-1 form.
+    // The debug text and standard error keep every character.
     QVERIFY(e->getTextLog(SV_LogDebug).endsWith(QStringLiteral("   euro \u20ac\n")));
-    QCOMPARE(vantortest::messages().last(), QStringLiteral("euro ?"));
+    QCOMPARE(vantortest::messages().last(), QStringLiteral("euro \u20ac"));
 }
 
 void TestLog::loggerEchoesToStandardError() {
@@ -147,6 +155,120 @@ void TestLog::loggerEchoesToStandardError() {
     QVERIFY(e->getTextLog(SV_LogLog).endsWith("   * Log message from ID: act\n   copied\n\n"));
     QVERIFY(e->getTextLog(SV_LogError).endsWith("   * Error message from ID: act\n   broken\n\n"));
     QVERIFY(e->getTextLog(SV_LogDebug).endsWith("   plain\n"));
+}
+
+// Cyrillic, Japanese and typographic characters stay as they are, in both renderings and
+// on standard error; ids and texts are escaped in the rich text only.
+void TestLog::everyScriptKept() {
+    SV_Engine* e = SV_Engine::engine();
+    vantortest::clearMessages();
+    const QString russian = QStringLiteral("Установка почтового сервера");
+    const QString japanese = QStringLiteral("メールサーバーをインストールしています");
+    const QString german = QStringLiteral("Preis: 5 € – „gut“");
+    e->log(QStringLiteral("шаг<1>"), russian + QLatin1Char('\n') + japanese);
+    e->err(QStringLiteral("ja"), german);
+    e->dbg(QStringLiteral("<i>") + japanese);
+    QCOMPARE(vantortest::messages(),
+             QStringList({QStringLiteral("Log message from: шаг<1>: ") + russian + "\n" + japanese,
+                          QStringLiteral("Error message from: ja: ") + german,
+                          QStringLiteral("<i>") + japanese}));
+    QVERIFY(
+        e->getTextLog(SV_LogLog).endsWith(QStringLiteral("   * Log message from ID: шаг<1>\n   ") +
+                                          russian + "\n   " + japanese + "\n\n"));
+    QVERIFY(e->getTextLog(SV_LogError)
+                .endsWith(QStringLiteral("   * Error message from ID: ja\n   ") + german + "\n\n"));
+    QVERIFY(e->getTextLog(SV_LogDebug).endsWith(QStringLiteral("   <i>") + japanese + "\n"));
+    QVERIFY(e->getQMLLog(SV_LogLog).endsWith(
+        QStringLiteral("<li>Log message from ID: шаг&lt;1&gt;\n<pre>") + russian + "\n" + japanese +
+        "\n</pre>\n</li>\n</ul>\n</qt>\n"));
+    QVERIFY(e->getQMLLog(SV_LogError)
+                .endsWith(QStringLiteral("<pre>") + german + "\n</pre>\n</li>\n</ul>\n</qt>\n"));
+    QVERIFY(e->getQMLLog(SV_LogDebug).contains(QStringLiteral("&lt;i&gt;") + japanese + "\n"));
+    QVERIFY(!e->getQMLLog(SV_LogAll).contains(QStringLiteral("<i>")));
+}
+
+void TestLog::hideSecretTexts_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("secrets");
+    QTest::addColumn<QString>("hidden");
+    QTest::newRow("no secret") << "plain text" << QStringList() << "plain text";
+    QTest::newRow("empty secret ignored") << "abc" << QStringList{""} << "abc";
+    QTest::newRow("every occurrence")
+        << "pw=s3cret; echo s3cret" << QStringList{"s3cret"} << "pw=********; echo ********";
+    QTest::newRow("overlapping secrets are one")
+        << "x abcdef y" << QStringList{"abcd", "cdef"} << "x ******** y";
+    QTest::newRow("adjacent occurrences are one") << "[s3s3]" << QStringList{"s3"} << "[********]";
+    QTest::newRow("overlapping occurrences of one secret")
+        << "aaaa" << QStringList{"aaa"} << "********";
+    QTest::newRow("non-Latin secret")
+        << QStringLiteral("пароль: секрет!") << QStringList{QStringLiteral("секрет")}
+        << QStringLiteral("пароль: ********!");
+    QTest::newRow("a secret of stars") << "a ** b" << QStringList{"**"} << "a ******** b";
+}
+
+void TestLog::hideSecretTexts() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, secrets);
+    QFETCH(QString, hidden);
+    QCOMPARE(SV_Secrets::hide(text, secrets), hidden);
+    // Hiding again reveals nothing and changes nothing.
+    QCOMPARE(SV_Secrets::hide(hidden, secrets), hidden);
+}
+
+// A password variable's texts (also while the two do not agree), a variable made secret
+// and a fixed secret never reach the stores or standard error; the variables keep them.
+void TestLog::secretsNeverStoredOrEchoed() {
+    SV_Engine* e = SV_Engine::engine();
+    vantortest::clearMessages();
+    {
+        SV_PasswordVariable password;
+        password.storeValue({QStringLiteral("Geheim-1"), QStringLiteral("Geheim-2")});
+        SV_TextVariable generated;
+        generated.storeValue({QStringLiteral("Zq9!xR")});
+        SV_Secrets::addVariable(&generated);
+        QVERIFY(SV_Secrets::isSecret(&password));
+        QVERIFY(SV_Secrets::isSecret(&generated));
+        e->log(QStringLiteral("write-secrets"),
+               QStringLiteral("Command line = sh -c x Geheim-1 Zq9!xR\nStandard Out = Geheim-2\n"));
+        e->err(QStringLiteral("write-secrets"),
+               QStringLiteral("Process returned error message: Zq9!xR"));
+        e->dbg(QStringLiteral("arg: Geheim-1"));
+        QCOMPARE(password.option(QStringLiteral("pass1")), QStringLiteral("Geheim-1"));
+        QCOMPARE(generated.value(), QStringLiteral("Zq9!xR"));
+    }
+    // Gone with the variables; a fixed secret stays for the rest of the run.
+    SV_Secrets::addValue(QStringLiteral("T0k3n"));
+    e->log(QStringLiteral("x"), QStringLiteral("Geheim-1 T0k3n"));
+    QCOMPARE(
+        vantortest::messages(),
+        QStringList({"Log message from: write-secrets: Command line = sh -c x ******** ********\n"
+                     "Standard Out = ********\n",
+                     "Error message from: write-secrets: Process returned error message: ********",
+                     "arg: ********", "Log message from: x: Geheim-1 ********"}));
+    const QString all = e->getTextLog(SV_LogAll) + e->getQMLLog(SV_LogAll);
+    for (const char* secret : {"Geheim-2", "Zq9!xR", "T0k3n"})
+        QVERIFY2(!all.contains(QLatin1String(secret)), secret);
+    QVERIFY(e->getTextLog(SV_LogLog).contains("   Command line = sh -c x ******** ********\n"
+                                              "   Standard Out = ********\n"));
+    QVERIFY(e->getTextLog(SV_LogDebug).endsWith("   arg: ********\n"));
+}
+
+// With the echo off, messages are stored but nothing is written to standard error.
+void TestLog::echoOff() {
+    SV_Engine* e = SV_Engine::engine();
+    vantortest::clearMessages();
+    SV_Logger::setEcho(false);
+    e->log("quiet", "stored only");
+    e->err("quiet", "error stored only");
+    e->dbg("debug stored only");
+    SV_Logger::setEcho(true);
+    QVERIFY(vantortest::messages().isEmpty());
+    QVERIFY(
+        e->getTextLog(SV_LogLog).endsWith("   * Log message from ID: quiet\n   stored only\n\n"));
+    QVERIFY(e->getTextLog(SV_LogError).endsWith("   error stored only\n\n"));
+    QVERIFY(e->getTextLog(SV_LogDebug).endsWith("   debug stored only\n"));
+    e->log("loud", "echoed");
+    QCOMPARE(vantortest::messages(), QStringList{"Log message from: loud: echoed"});
 }
 
 QTEST_GUILESS_MAIN(TestLog)
