@@ -19,35 +19,49 @@
 #include "sv_vendoraction.h"
 
 
+namespace {
+
+template <typename T>
+SV_Action* make(QObject* parent) {
+    return new T(parent);
+}
+
+// The action types of the install file and the classes they create. The install-file
+// check knows the types from here too.
+struct ActionFactory {
+    const char* type;
+    SV_Action* (*create)(QObject*);
+};
+const ActionFactory kActionFactories[] = {
+    {"gethostname", make<SV_HostnameAction>},
+    {"process", make<SV_ProcessAction>},
+    {"file-edit", make<SV_FileEditAction>},
+    {"file-install", make<SV_FileInstallAction>},
+    {"rpm", make<SV_RPMAction>},
+    {"check-java", make<SV_CheckJavaAction>},
+    {"check-process", make<SV_CheckProcessAction>},
+    {"pause", make<SV_PauseAction>},
+    {"server-connect", make<SV_ServerConnectAction>},
+    {"read-file", make<SV_ReadFileAction>},
+    {"var-modifier", make<SV_VarModifier>},
+    {"var-initializer", make<SV_VarInitializer>},
+    {"generate-password", make<SV_GenRandomPasswordAction>},
+    {"load-environment-variable", make<SV_LoadEnvironmentVarAction>},
+};
+
+} // namespace
+
+QStringList SV_Engine::actionTypes() {
+    QStringList types;
+    for (const ActionFactory& f : kActionFactories)
+        types.append(QLatin1String(f.type));
+    return types;
+}
+
 SV_Action* SV_Engine::createAction(const QString& type) {
-    if (type == QLatin1String("gethostname"))
-        return new SV_HostnameAction(this);
-    if (type == QLatin1String("process"))
-        return new SV_ProcessAction(this);
-    if (type == QLatin1String("file-edit"))
-        return new SV_FileEditAction(this);
-    if (type == QLatin1String("file-install"))
-        return new SV_FileInstallAction(this);
-    if (type == QLatin1String("rpm"))
-        return new SV_RPMAction(this);
-    if (type == QLatin1String("check-java"))
-        return new SV_CheckJavaAction(this);
-    if (type == QLatin1String("check-process"))
-        return new SV_CheckProcessAction(this);
-    if (type == QLatin1String("pause"))
-        return new SV_PauseAction(this);
-    if (type == QLatin1String("server-connect"))
-        return new SV_ServerConnectAction(this);
-    if (type == QLatin1String("read-file"))
-        return new SV_ReadFileAction(this);
-    if (type == QLatin1String("var-modifier"))
-        return new SV_VarModifier(this);
-    if (type == QLatin1String("var-initializer"))
-        return new SV_VarInitializer(this);
-    if (type == QLatin1String("generate-password"))
-        return new SV_GenRandomPasswordAction(this);
-    if (type == QLatin1String("load-environment-variable"))
-        return new SV_LoadEnvironmentVarAction(this);
+    for (const ActionFactory& f : kActionFactories)
+        if (type == QLatin1String(f.type))
+            return f.create(this);
 
     SV_Action* action = createVendorAction(type, this);
     if (!action)

@@ -7,6 +7,7 @@
 #include "sv_textvariable.h"
 #include "sv_variable.h"
 #include "sv_viewer.h"
+#include "sv_wizard.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -202,14 +203,16 @@ void SV_Engine::finishInstall() {
 }
 
 void SV_Engine::slot_postinstallDone() {
-    endRun(m_consoleMode && m_viewer && m_actionErrors > 0 ? 3 : 0);
+    endRun(m_actionErrors > 0 ? SV_Wizard::ExitActionFailed : SV_Wizard::ExitFinished);
 }
 
-void SV_Engine::cancelInstall() {
+bool SV_Engine::cancelInstall() {
     if (!m_viewer)
-        return;
-    if (m_viewer->getYesNo(tr("Are you sure you want to exit?")) == QLatin1String("yes"))
-        endRun(m_consoleMode ? 2 : 0);
+        return false;
+    if (m_viewer->getYesNo(tr("Are you sure you want to exit?")) != QLatin1String("yes"))
+        return false;
+    endRun(SV_Wizard::ExitIncomplete);
+    return true;
 }
 
 // The viewer services are only used while a viewer runs the wizard; without one they

@@ -87,10 +87,22 @@ public:
     QString component(const QString& name) const;
     QString translationFile(const QString& name) const;
 
+    // The rules behind the lookups above, for readers of an install file that run nothing
+    // (the install-file check): a directory attribute resolved against the program's
+    // directory; a file name in a directory; the translation files installed for a locale;
+    // a translated file for a locale.
+    static QString resolveDirectory(const QString& prefix, const QString& value);
+    static QString lookupFile(const QString& dir, const QString& name);
+    static QStringList translationFiles(const QString& translationDir, const QString& locale);
+    static QString translationFileFor(const QString& translationDir, const QString& locale,
+                                      const QString& name);
+
     void storeProfile(const QString& id);
     // True while storeProfile(id) is setting the profile's variables.
     bool applyingProfile(const QString& id) const { return m_applyingProfiles.contains(id); }
-    void cancelInstall();
+    // Asks the viewer "Are you sure you want to exit?"; true when the answer was yes and
+    // the run ends (status 2).
+    bool cancelInstall();
     void finishInstall();
     QString getYesNo(const QString& question);
     void showPrompt(const QString& message);
@@ -99,10 +111,10 @@ public:
 
     // The end of a run. endRun leaves the event loop with the status (queued, so an end
     // asked for before the loop runs is kept); exitStatus is the status asked for last.
-    // With a console viewer the statuses say how the run went: finishInstall ends with 3
-    // when an action reported an error that was not ignored ("ignore-errors"), else 0; a
-    // confirmed cancel ends with 2 (nothing was installed to the end). Without one (the
-    // window) both end with 0.
+    // The statuses (SV_Wizard::ExitStatus) say how the run went, the same under every
+    // viewer: finishInstall ends with 3 when an action reported an error that was not
+    // ignored ("ignore-errors"), else 0; a confirmed cancel ends with 2, so that a script
+    // never takes a cancelled installation for a finished one.
     void endRun(int status);
     int exitStatus() const { return m_exitStatus; }
     // Errors reported by actions (sig_error) since start-up; ignored errors are not counted.
@@ -122,6 +134,9 @@ public:
     void loadLanguages(const SV_XmlNode& root);
     static QString loadAttr(const SV_XmlNode& node, const QString& name);
     QString loadDisplayText(const SV_XmlNode& node) const;
+    // The text of a display element as it is looked up in the translations; a null string
+    // when the element has no <string> child.
+    static QString displayTextSource(const SV_XmlNode& node);
     void loadProfiles(const SV_XmlNode& root);
     void detectLocale();
     void loadLocale();
@@ -136,6 +151,8 @@ public:
 
     // Action factory and the builders of action-list entries.
     SV_Action* createAction(const QString& type);
+    // The types createAction knows itself (without the vendor hook).
+    static QStringList actionTypes();
     SV_Action* buildVarInitializer(const SV_XmlNode& node);
     SV_Action* buildVarModifier(const SV_XmlNode& node);
     // One entry of an action list (var-init, var-modify or run-action); null for

@@ -10,8 +10,18 @@
 
 namespace {
 
+void createDirectoryVariable(SV_Engine* engine, QHash<QString, SV_Variable*>& registry,
+                             const QString& id, const QString& value) {
+    SV_TextVariable* var = new SV_TextVariable(engine);
+    var->setID(id);
+    var->storeValue(QStringList{value});
+    registry.insert(id, var);
+}
+
+} // namespace
+
 // A directory attribute: absolute as written, otherwise joined to the program's directory.
-QString resolveDir(const QString& prefix, const QString& value) {
+QString SV_Engine::resolveDirectory(const QString& prefix, const QString& value) {
     if (value.startsWith(QLatin1Char('/')))
         return value;
     const QDir base(prefix);
@@ -22,7 +32,7 @@ QString resolveDir(const QString& prefix, const QString& value) {
 
 // A relative file name in a directory, entering its subdirectories one by one; a
 // subdirectory that does not exist is skipped.
-QString lookupFile(const QString& dirPath, const QString& name) {
+QString SV_Engine::lookupFile(const QString& dirPath, const QString& name) {
     QDir dir(dirPath);
     if (!name.contains(QLatin1Char('/')))
         return dir.absolutePath() + QLatin1Char('/') + name;
@@ -34,27 +44,23 @@ QString lookupFile(const QString& dirPath, const QString& name) {
     return dir.absolutePath() + QLatin1Char('/') + parts.last();
 }
 
-void createDirectoryVariable(SV_Engine* engine, QHash<QString, SV_Variable*>& registry,
-                             const QString& id, const QString& value) {
-    SV_TextVariable* var = new SV_TextVariable(engine);
-    var->setID(id);
-    var->storeValue(QStringList{value});
-    registry.insert(id, var);
-}
-
-} // namespace
-
 QString SV_Engine::loadAttr(const SV_XmlNode& node, const QString& name) {
     // A missing attribute (or no element) is a null string, a present but empty one empty.
     return node.attribute(name);
 }
 
-QString SV_Engine::loadDisplayText(const SV_XmlNode& node) const {
+QString SV_Engine::displayTextSource(const SV_XmlNode& node) {
     const SV_XmlNode string = node.firstChildElement(QStringLiteral("string"));
     if (string.isNull())
-        return QStringLiteral("");
+        return QString();
     // Texts are looked up in their Latin-1 form; an untranslated text comes back in that form.
-    const QString text = QString::fromLatin1(string.text().trimmed().toLatin1());
+    return QString::fromLatin1(string.text().trimmed().toLatin1());
+}
+
+QString SV_Engine::loadDisplayText(const SV_XmlNode& node) const {
+    const QString text = displayTextSource(node);
+    if (text.isNull())
+        return QStringLiteral("");
     if (text.isEmpty())
         return text;
     return QCoreApplication::translate("SV_Engine", text.toUtf8().constData());
@@ -70,9 +76,9 @@ void SV_Engine::loadInstallInfo(const SV_XmlNode& root) {
         } else if (tag == QLatin1String("app-name")) {
             m_installInfo.appName = loadDisplayText(e);
         } else if (tag == QLatin1String("components")) {
-            m_installInfo.componentDir = resolveDir(m_prefix, loadAttr(e, QStringLiteral("dir")));
+            m_installInfo.componentDir = resolveDirectory(m_prefix, loadAttr(e, QStringLiteral("dir")));
         } else if (tag == QLatin1String("resources")) {
-            m_installInfo.resourceDir = resolveDir(m_prefix, loadAttr(e, QStringLiteral("dir")));
+            m_installInfo.resourceDir = resolveDirectory(m_prefix, loadAttr(e, QStringLiteral("dir")));
         } else if (tag == QLatin1String("app-icon")) {
             m_installInfo.appIcon = loadAttr(e, QStringLiteral("file"));
         } else if (tag == QLatin1String("author-icon")) {
@@ -97,7 +103,7 @@ void SV_Engine::loadLanguages(const SV_XmlNode& root) {
     const SV_XmlNode languages = section(root, QStringLiteral("languages"));
     if (languages.isNull())
         return;
-    m_installInfo.translationDir = resolveDir(m_prefix, loadAttr(languages, QStringLiteral("dir")));
+    m_installInfo.translationDir = resolveDirectory(m_prefix, loadAttr(languages, QStringLiteral("dir")));
     for (SV_XmlNode e = languages.firstChildElement(QStringLiteral("language")); !e.isNull();
          e = e.nextSiblingElement(QStringLiteral("language"))) {
         SV_LanguageInfo language;

@@ -49,26 +49,38 @@ void SV_Engine::detectLocale() {
     m_locale = value;
 }
 
-void SV_Engine::loadLocale() {
-    QDir dir(m_installInfo.translationDir);
-    enterLocaleDir(dir, m_locale);
+QStringList SV_Engine::translationFiles(const QString& translationDir, const QString& locale) {
+    QDir dir(translationDir);
+    enterLocaleDir(dir, locale);
+    QStringList paths;
     const QStringList files = dir.entryList(QStringList{QStringLiteral("*.qm")}, QDir::Files,
                                             QDir::Name | QDir::IgnoreCase);
-    for (const QString& name : files) {
+    for (const QString& name : files)
+        paths.append(dir.absoluteFilePath(name));
+    return paths;
+}
+
+void SV_Engine::loadLocale() {
+    for (const QString& path : translationFiles(m_installInfo.translationDir, m_locale)) {
         // Translators installed later are consulted first: later names win. A file that
         // does not load leaves an empty translator, which translates nothing.
         QTranslator* translator = new QTranslator(this);
-        (void)translator->load(dir.absoluteFilePath(name));
+        (void)translator->load(path);
         QCoreApplication::installTranslator(translator);
     }
 }
 
-QString SV_Engine::translationFile(const QString& name) const {
+QString SV_Engine::translationFileFor(const QString& translationDir, const QString& locale,
+                                      const QString& name) {
     if (name.isEmpty())
         return QString();
-    QDir dir(m_installInfo.translationDir);
+    QDir dir(translationDir);
     QDir localeDir = dir;
-    if (enterLocaleDir(localeDir, m_locale) && QFileInfo(localeDir.absoluteFilePath(name)).exists())
+    if (enterLocaleDir(localeDir, locale) && QFileInfo(localeDir.absoluteFilePath(name)).exists())
         return localeDir.absoluteFilePath(name);
     return dir.absoluteFilePath(name);
+}
+
+QString SV_Engine::translationFile(const QString& name) const {
+    return translationFileFor(m_installInfo.translationDir, m_locale, name);
 }

@@ -28,10 +28,17 @@ struct Attribute {
     Span value;
 };
 
+// Where a node begins: line and column, both 1-based.
+struct Position {
+    quint32 line = 0;
+    quint32 column = 0;
+};
+
 } // namespace
 
 struct SV_XmlDocument::Data {
     std::vector<Node> nodes; // in document order; the root element is the first
+    std::vector<Position> positions; // one per node, when asked for; else empty
     std::vector<Attribute> attributes;
     QList<QString> names; // each distinct name once
     QString chars;        // every value and text, one after the other
@@ -96,16 +103,72 @@ private:
 // Builds the tree from the tokenizer's stream, linking each node to its parent's last child.
 class Builder {
 public:
-    explicit Builder(SV_XmlDocument::Data& data) : m_data(data), m_names(data.names) {}
+    Builder(SV_XmlDocument::Data& data, bool positions)
+        : m_data(data), m_names(data.names), m_positions(positions) {}
+
+    QString errorString;
+    int errorLine = 0;
+    int errorColumn = 0;
 
     bool read(const QByteArray& xml, int maxDepth) {
         QXmlStreamReader reader(xml);
         reader.setNamespaceProcessing(false);
+        const bool ok = readTokens(reader, xml, maxDepth);
+        if (!ok) {
+            errorString = reader.hasError() ? reader.errorString()
+                                            : QStringLiteral("not a readable install file");
+            errorLine = int(reader.lineNumber());
+            errorColumn = int(reader.columnNumber()) + 1;
+        }
+        return ok;
+    }
+
+private:
+    // White space before the root element is no token of its own: the root begins after it.
+    // (Counted in bytes, which are the characters of every ASCII-compatible encoding; in
+    // any other the place stays where the previous token ended.)
+    void skipPrologSpace(const QByteArray& xml, qint64 offset) {
+        quint32 line = m_line, column = m_column;
+        for (qint64 i = offset; i >= 0 && i < xml.size(); ++i) {
+            const char c = xml.at(i);
+            if (c == '<') {
+                m_line = line;
+                m_column = column;
+                return;
+            }
+            if (c == '\n') {
+                ++line;
+                column = 1;
+            } else if (c == ' ' || c == '\t' || c == '\r') {
+                ++column;
+            } else {
+                return;
+            }
+        }
+    }
+
+    bool readTokens(QXmlStreamReader& reader, const QByteArray& xml, int maxDepth) {
         while (!reader.atEnd()) {
-            switch (reader.readNext()) {
+            // Every token begins where the one before it ended (white space between tags is
+            // a token of its own), so that end is where a new node begins; the tokenizer ends
+            // a text only once it has read the "<" after it.
+            qint64 offset = 0;
+            if (m_positions) {
+                m_line = quint32(reader.lineNumber());
+                m_column = quint32(reader.columnNumber()) + (m_afterText ? 0 : 1);
+                offset = reader.characterOffset();
+            }
+            const QXmlStreamReader::TokenType token = reader.readNext();
+            if (m_positions && token == QXmlStreamReader::StartElement && m_open.empty())
+                skipPrologSpace(xml, offset);
+            m_afterText = token == QXmlStreamReader::Characters && !reader.isCDATA();
+            switch (token) {
             case QXmlStreamReader::StartElement: {
-                if (int(m_open.size()) >= maxDepth)
+                if (int(m_open.size()) >= maxDepth) {
+                    reader.raiseError(QStringLiteral("elements nest deeper than %1 levels")
+                                          .arg(maxDepth));
                     return false;
+                }
                 const quint32 index = add(SV_XmlNode::Element, reader.qualifiedName());
                 if (index == kNone)
                     return false; // a second root element (the tokenizer says so too), or too many
@@ -143,19 +206,23 @@ public:
             case QXmlStreamReader::DTD:
                 // The tokenizer takes a document type anywhere; the document has at most
                 // one, before its root element.
-                if (m_sawDocumentType || !m_data.nodes.empty())
+                if (m_sawDocumentType || !m_data.nodes.empty()) {
+                    reader.raiseError(QStringLiteral("a document type after the first or "
+                                                     "after the root element"));
                     return false;
+                }
                 m_sawDocumentType = true;
                 break;
             default: // the document's start and end
                 break;
             }
         }
+        if (!reader.hasError() && m_data.nodes.empty())
+            reader.raiseError(QStringLiteral("no root element"));
         return !reader.hasError() && !m_tooLarge && !m_data.nodes.empty() &&
                m_data.nodes.front().kind == SV_XmlNode::Element;
     }
 
-private:
     struct Open {
         quint32 element;
         quint32 lastChild;
@@ -176,6 +243,8 @@ private:
         if (!name.isNull())
             node.name = m_names.index(name);
         m_data.nodes.push_back(node);
+        if (m_positions)
+            m_data.positions.push_back({m_line, m_column});
         if (!m_open.empty()) {
             Open& parent = m_open.back();
             if (parent.lastChild == kNone)
@@ -211,18 +280,29 @@ private:
     std::vector<Open> m_open;
     bool m_sawDocumentType = false;
     bool m_tooLarge = false;
+    const bool m_positions;
+    bool m_afterText = false;
+    quint32 m_line = 0;
+    quint32 m_column = 0;
 };
 
 } // namespace
 
-bool SV_XmlDocument::setContent(const QByteArray& xml, int maxDepth) {
+bool SV_XmlDocument::setContent(const QByteArray& xml, int maxDepth, Positions positions) {
     m_data.reset();
+    m_errorString.clear();
+    m_errorLine = m_errorColumn = 0;
     auto data = std::make_shared<Data>();
     // Every value and text is shorter than the text it came from; the pages of the store that
     // are never written are never touched. The tree lives only while the file is loaded.
     data->chars.reserve(xml.size());
-    if (!Builder(*data).read(xml, maxDepth))
+    Builder builder(*data, positions == WithPositions);
+    if (!builder.read(xml, maxDepth)) {
+        m_errorString = builder.errorString;
+        m_errorLine = builder.errorLine;
+        m_errorColumn = builder.errorColumn;
         return false;
+    }
     m_data = std::move(data);
     return true;
 }
@@ -311,6 +391,16 @@ bool SV_XmlNode::hasAttribute(const QString& name) const {
     return false;
 }
 
+QStringList SV_XmlNode::attributeNames() const {
+    QStringList names;
+    if (!isElement())
+        return names;
+    const Node& node = m_data->nodes[m_index];
+    for (quint32 i = 0; i < node.attributeCount; ++i)
+        names.append(m_data->names.at(m_data->attributes[node.firstAttribute + i].name));
+    return names;
+}
+
 QString SV_XmlNode::attribute(const QString& name, const QString& defValue) const {
     if (!isElement())
         return defValue;
@@ -352,4 +442,13 @@ QString SV_XmlNode::nodeValue() const {
     if (node.kind == Element || node.kind == EntityReference)
         return QString();
     return m_data->string(node.value);
+}
+
+int SV_XmlNode::line() const {
+    return m_data && m_index < m_data->positions.size() ? int(m_data->positions[m_index].line) : 0;
+}
+
+int SV_XmlNode::column() const {
+    return m_data && m_index < m_data->positions.size() ? int(m_data->positions[m_index].column)
+                                                        : 0;
 }

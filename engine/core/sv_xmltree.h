@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -25,9 +26,18 @@ public:
     // nest about a dozen levels.
     static constexpr int kMaxDepth = 512;
 
+    // Whether the tree keeps where each node begins in the text (line() and column()). The
+    // engine's run does not need it; the install-file check does.
+    enum Positions { NoPositions, WithPositions };
+
     // Reads the text; false (and an empty document) when it is not well-formed XML, has no
-    // root element, or nests deeper than maxDepth.
-    bool setContent(const QByteArray& xml, int maxDepth = kMaxDepth);
+    // root element, or nests deeper than maxDepth. After a failure errorString(),
+    // errorLine() and errorColumn() say what and where (1-based).
+    bool setContent(const QByteArray& xml, int maxDepth = kMaxDepth,
+                    Positions positions = NoPositions);
+    QString errorString() const { return m_errorString; }
+    int errorLine() const { return m_errorLine; }
+    int errorColumn() const { return m_errorColumn; }
     // The root element; a null node before a successful setContent().
     SV_XmlNode documentElement() const;
     // Drops the tree (node handles still held keep theirs alive).
@@ -37,6 +47,9 @@ public:
 
 private:
     std::shared_ptr<const Data> m_data;
+    QString m_errorString;
+    int m_errorLine = 0;
+    int m_errorColumn = 0;
 };
 
 class SV_XmlNode {
@@ -71,6 +84,8 @@ public:
     SV_XmlNode nextSiblingElement(const QString& tagName = QString()) const;
 
     bool hasAttribute(const QString& name) const;
+    // An element's attribute names in document order; empty for any other node.
+    QStringList attributeNames() const;
     // The attribute's value (an empty value is an empty string, not a null one), or
     // defValue when the element has no such attribute.
     QString attribute(const QString& name, const QString& defValue = QString()) const;
@@ -80,6 +95,11 @@ public:
     // The value of a text, CDATA or comment node, the data of a processing instruction; a
     // null string for any other node.
     QString nodeValue() const;
+
+    // Where the node begins in the text (an element at its "<"), 1-based; 0 for a null node
+    // and when the document was read without positions.
+    int line() const;
+    int column() const;
 
 private:
     friend class SV_XmlDocument;

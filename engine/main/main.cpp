@@ -1,7 +1,12 @@
+#include "sv_actionprocessor.h"
+#include "sv_answerrecorder.h"
+#include "sv_consoleanswers.h"
 #include "sv_consoleviewer.h"
 #include "sv_engine.h"
 #include "sv_engine_messagehandler.h"
+#include "sv_installcheck.h"
 #include "sv_qtviewer.h"
+#include "sv_wizard.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -21,10 +26,18 @@ namespace {
 const char kUsage[] = "usage: vantor <opts> file\n"
                       "  Options: \n"
                       "    --console         Force install to run in console mode\n"
-                      "    --lang <encoding> Specify the language\n";
+                      "    --lang <encoding> Specify the language\n"
+                      "    --check           Only check the install file and report its problems\n"
+                      "    --record <file>   Write the answers of this run to the file\n"
+                      "    --record-secrets  With --record: write passwords too\n"
+                      "    --answers <file>  Take the answers from the file instead of standard input\n";
 
 struct CommandLine {
     bool console = false;
+    bool check = false;
+    QString record;
+    bool recordSecrets = false;
+    QString answers;
     QString language;
     QString file;
 };
@@ -37,6 +50,14 @@ bool parseCommandLine(int argc, char** argv, CommandLine& cl) {
         if (arg.startsWith("--")) {
             if (arg == "--console") {
                 cl.console = true;
+            } else if (arg == "--check") {
+                cl.check = true;
+            } else if (arg == "--record" || arg == "--answers") {
+                if (i + 1 >= argc)
+                    return false;
+                (arg == "--record" ? cl.record : cl.answers) = QFile::decodeName(argv[++i]);
+            } else if (arg == "--record-secrets") {
+                cl.recordSecrets = true;
             } else if (arg == "--lang") {
                 if (i + 1 < argc)
                     cl.language = QString::fromLocal8Bit(argv[++i]);
@@ -50,7 +71,8 @@ bool parseCommandLine(int argc, char** argv, CommandLine& cl) {
             haveFile = true;
         }
     }
-    return haveFile;
+    // Secrets are recorded only into a file that is recorded.
+    return haveFile && (!cl.recordSecrets || !cl.record.isEmpty());
 }
 
 // The directory of the program as it was started. A program found through PATH (no
@@ -124,6 +146,33 @@ void exitAfterFirstStage(SV_QtViewer* viewer) {
     });
 }
 
+// --check: reads the install file as a run would (directories relative to this program),
+// runs nothing, prints one line per problem on standard output. Status 1 with errors.
+int checkInstallFile(int argc, char** argv, const QString& file) {
+    QCoreApplication app(argc, argv);
+    SV_InstallCheck check(programDirectory(argv[0]));
+    check.checkFile(file);
+    const QByteArray report = check.report(file).toLocal8Bit();
+    std::fwrite(report.constData(), 1, size_t(report.size()), stdout);
+    std::fflush(stdout);
+    return check.errorCount() > 0 ? 1 : 0;
+}
+
+// The window's answers: all checked first, as an unattended run checks them; with a problem
+// the run ends (status 2) before anything was done.
+void fillInAnswers(SV_Engine* engine, const QString& file, const QByteArray& text) {
+    SV_ConsoleAnswers answers;
+    answers.parse(text);
+    answers.check(engine);
+    if (!answers.problems().isEmpty()) {
+        for (const QString& problem : answers.problems())
+            qWarning("vantor: %s: %s", qUtf8Printable(file), qUtf8Printable(problem));
+        engine->endRun(SV_Wizard::ExitIncomplete);
+        return;
+    }
+    answers.applyAll(engine);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -135,6 +184,9 @@ int main(int argc, char** argv) {
         return 255;
     }
 
+    if (cl.check)
+        return checkInstallFile(argc, argv, cl.file);
+
     // Without a display the window cannot come up: say so in one line and go on as with
     // --console.
     DisplayProbe probe;
@@ -144,6 +196,26 @@ int main(int argc, char** argv) {
             qWarning("vantor: no display (%s); running without the window, as with --console",
                      qUtf8Printable(problem));
             cl.console = true;
+        }
+    }
+
+    // --answers: an unattended console run reads them as it reads standard input; the window
+    // opens with them filled in, for review.
+    QByteArray windowAnswers;
+    if (!cl.answers.isEmpty()) {
+        QFile answers(cl.answers);
+        if (!answers.open(QIODevice::ReadOnly)) {
+            qWarning("vantor: cannot read the answers %s: %s", qUtf8Printable(cl.answers),
+                     qUtf8Printable(answers.errorString()));
+            return SV_Wizard::ExitIncomplete;
+        }
+        if (cl.console) {
+            if (!std::freopen(QFile::encodeName(cl.answers).constData(), "r", stdin)) {
+                qWarning("vantor: cannot read the answers %s", qUtf8Printable(cl.answers));
+                return SV_Wizard::ExitIncomplete;
+            }
+        } else {
+            windowAnswers = answers.readAll();
         }
     }
 
@@ -169,7 +241,28 @@ int main(int argc, char** argv) {
     engine->setConsoleMode(cl.console);
     if (!cl.language.isEmpty())
         engine->setLocale(cl.language);
+
+    // After the engine's own handling of the end of the pre-install list, which has shown the
+    // first stage: the wizard to record from, the answers to fill in.
+    std::unique_ptr<SV_AnswerRecorder> recorder;
+    if (!cl.record.isEmpty()) {
+        recorder = std::make_unique<SV_AnswerRecorder>(cl.record, cl.recordSecrets);
+        SV_Wizard::setCreationHook([&recorder](SV_Wizard* wizard) { recorder->attach(wizard); });
+    }
+    QObject::connect(engine->preinstallProcessor(), &SV_ActionProcessor::sig_actionsDone, engine,
+                     [&recorder, &windowAnswers, &cl, engine] {
+                         if (recorder && !recorder->attached())
+                             qWarning("vantor: --record: this viewer does not walk the stages "
+                                      "through the wizard; nothing will be recorded");
+                         if (!windowAnswers.isNull())
+                             fillInAnswers(engine, cl.answers, windowAnswers);
+                     });
     engine->init();
 
-    return app->exec();
+    const int status = app->exec();
+    if (recorder && !recorder->write()) {
+        qWarning("vantor: --record: %s", qUtf8Printable(recorder->errorString()));
+        return status == 0 ? SV_Wizard::ExitIncomplete : status;
+    }
+    return status;
 }

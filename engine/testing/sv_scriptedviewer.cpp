@@ -1,6 +1,10 @@
 #include "sv_scriptedviewer.h"
 
 #include "sv_engine.h"
+#include "sv_stage.h"
+#include "sv_uielement.h"
+#include "sv_variable.h"
+#include "sv_wizard.h"
 
 #include <QTimer>
 
@@ -38,8 +42,45 @@ void ScriptedViewer::setLoadingMessage(const QString& message) {
 
 void ScriptedViewer::startInstaller() {
     calls << QStringLiteral("startInstaller");
+    if (walk) {
+        m_wizard = new SV_Wizard(this);
+        connect(m_wizard, &SV_Wizard::sig_stageEntered, this, [this](SV_Stage* stage) {
+            stagesEntered << stage->ID();
+            m_handled.clear();
+        });
+        connect(m_wizard, &SV_Wizard::sig_stateChanged, this, &ScriptedViewer::stageReady,
+                Qt::QueuedConnection);
+        if (!m_wizard->start())
+            stuck = QStringLiteral("no stage");
+    }
     if (onStartInstaller)
         QTimer::singleShot(0, this, [this] { onStartInstaller(this); });
+}
+
+void ScriptedViewer::stageReady() {
+    SV_Stage* stage = m_wizard->currentStage();
+    if (!stage || m_wizard->busy() || m_wizard->finishing() || !stuck.isNull() ||
+        m_handled == stage->ID())
+        return;
+    m_handled = stage->ID();
+    for (SV_UIElement* element : m_wizard->shownElements()) {
+        auto* input = qobject_cast<SV_UIVariableInput*>(element);
+        if (!input || !input->variable() || !answers.contains(input->variable()->ID()))
+            continue;
+        QStringList values;
+        const QString why =
+            input->variable()->parseAnswer(answers.value(input->variable()->ID()), values);
+        if (!why.isNull()) {
+            stuck = why;
+            return;
+        }
+        input->variable()->storeValue(values);
+    }
+    if (!m_wizard->canContinue()) {
+        stuck = m_wizard->whyNot();
+        return;
+    }
+    m_wizard->forward();
 }
 
 void ScriptedViewer::showLog() {

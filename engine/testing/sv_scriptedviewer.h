@@ -3,9 +3,12 @@
 
 #include "sv_viewer.h"
 
+#include <QHash>
 #include <QStringList>
 
 #include <functional>
+
+class SV_Wizard;
 
 namespace vantortest {
 
@@ -33,6 +36,17 @@ public:
     // Run from the event loop once startInstaller() has returned (the wizard's work).
     std::function<void(ScriptedViewer*)> onStartInstaller;
 
+    // The walk through the stages, as the window and the console do it: with walk set,
+    // startInstaller() starts a wizard controller on the first valid stage. Each stage
+    // entered is recorded; once it is ready, the answers for its inputs (variable id ->
+    // answer text, as in an answer file) are stored, and the walk goes Next, or Done at
+    // the end. A stage that cannot continue stops the walk with its reason in stuck.
+    bool walk = false;
+    QHash<QString, QString> answers;
+    QStringList stagesEntered;
+    QString stuck;
+    SV_Wizard* wizard() const { return m_wizard; }
+
     QString getLanguage() override;
     void startLoading() override;
     void setLoadingMessage(const QString& message) override;
@@ -40,6 +54,12 @@ public:
     void showLog() override;
     QString getYesNo(const QString& question) override;
     void showPrompt(const QString& message) override;
+
+private:
+    void stageReady();
+
+    SV_Wizard* m_wizard = nullptr;
+    QString m_handled;
 };
 
 } // namespace vantortest

@@ -21,6 +21,18 @@ void SV_BoolVariable::storeValue(const QStringList& values) {
     emit sig_valuechanged();
 }
 
+QString SV_BoolVariable::parseAnswer(const QString& text, QStringList& values) {
+    if (text != kTrue && text != kFalse)
+        return tr("\"%1\" is neither true nor false").arg(text);
+    values = QStringList{text};
+    return QString();
+}
+
+QString SV_BoolVariable::formatAnswer() {
+    const QString stored = option(kValue);
+    return stored == kTrue || stored == kFalse ? stored : QString();
+}
+
 QString SV_BoolVariable::value() {
     const QString stored = option(kValue);
     if (stored == kTrue || stored == kFalse || stored == kUndefined)

@@ -14,6 +14,9 @@ public:
     QString value() override;
     bool equals(const QString& s) override;
     bool isEmpty() override;
+    // Answers are "true" or "false"; the display texts are not answers.
+    QString parseAnswer(const QString& text, QStringList& values) override;
+    QString formatAnswer() override;
 
     virtual bool isTrue();
     virtual bool isFalse();

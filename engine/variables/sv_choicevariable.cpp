@@ -43,6 +43,46 @@ bool SV_ChoiceVariable::selectOnly(const QString& v) {
     return changed;
 }
 
+QString SV_ChoiceVariable::unknownChoices(const QStringList& ids) {
+    QStringList known;
+    for (SV_Choice* c : std::as_const(m_choices))
+        if (!c->ID().isNull() && !known.contains(c->ID()))
+            known.append(c->ID());
+    QStringList quoted;
+    for (const QString& id : ids)
+        quoted.append(QLatin1Char('"') + id + QLatin1Char('"'));
+    return tr("there is no choice %1 (the choices are: %2)")
+        .arg(quoted.join(QLatin1String(", ")), known.join(QLatin1String(", ")));
+}
+
+QString SV_ChoiceVariable::parseAnswer(const QString& text, QStringList& values) {
+    if (!choice(text))
+        return unknownChoices({text});
+    values = QStringList{text};
+    return QString();
+}
+
+QString SV_ChoiceVariable::formatAnswer() {
+    SV_Choice* c = firstSelected();
+    return c ? c->ID() : QString();
+}
+
+QString SV_MChoiceVariable::parseAnswer(const QString& text, QStringList& values) {
+    const QStringList ids = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    QStringList unknown;
+    for (const QString& id : ids)
+        if (!choice(id))
+            unknown.append(id);
+    if (!unknown.isEmpty())
+        return unknownChoices(unknown);
+    values = ids;
+    return QString();
+}
+
+QString SV_MChoiceVariable::formatAnswer() {
+    return value();
+}
+
 SV_Choice* SV_ChoiceVariable::firstSelected() const {
     for (SV_Choice* c : m_choices) {
         if (c->selected)

@@ -20,8 +20,15 @@ public:
     QListIterator<SV_Choice*> choiceIterator() override;
     // A null id asks whether any choice is selected.
     bool isChoiceSelected(const QString& id) override;
+    // Answers name choices by id; an id that names no choice is refused.
+    QString parseAnswer(const QString& text, QStringList& values) override;
+    // The id of the first selected choice; a null string when none is selected.
+    QString formatAnswer() override;
 
 protected:
+    // The reason for ids that name no choice ("there is no choice ...").
+    QString unknownChoices(const QStringList& ids);
+
     // Selects every choice whose id is v and deselects all others; true if a flag flipped.
     bool selectOnly(const QString& v);
     // The first selected choice in list order, or null.
@@ -52,6 +59,9 @@ public:
     void storeValue(const QStringList& values) override;
     QString value() override;
     bool equals(const QString& s) override;
+    // Comma-separated ids, empty parts skipped; an empty text selects nothing.
+    QString parseAnswer(const QString& text, QStringList& values) override;
+    QString formatAnswer() override;
 };
 
 // A choice among the install file's profiles; selecting one applies its preset values.

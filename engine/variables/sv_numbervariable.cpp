@@ -52,6 +52,17 @@ bool SV_NumberVariable::equals(const QString& s) {
     return s == option(kValue);
 }
 
+QString SV_NumberVariable::parseAnswer(const QString& text, QStringList& values) {
+    const QString why = sv_validatorProblem(validator(), text);
+    if (why.isNull())
+        values = QStringList{text};
+    return why;
+}
+
+QString SV_NumberVariable::valueProblem() {
+    return sv_validatorProblem(validator(), option(kValue));
+}
+
 bool SV_NumberVariable::isEmpty() {
     return option(kValue).isEmpty();
 }

@@ -20,6 +20,11 @@ public:
     QValidator* validator() override;
     bool equals(const QString& s) override;
     bool isEmpty() override;
+    // The validator must call the text Acceptable: an empty text, or one out of the
+    // bounds, is refused (storeValue keeps such a text while it is being typed, and
+    // valueProblem then says why it cannot stay).
+    QString parseAnswer(const QString& text, QStringList& values) override;
+    QString valueProblem() override;
 
 private:
     std::unique_ptr<QValidator> m_validator;

@@ -48,37 +48,61 @@ bool SV_PasswordVariable::isCurrentDataValid(const QString& condition) {
 }
 
 bool SV_PasswordVariable::isValidPassword() {
-    const QString password = option(kPass1);
-    if (password != option(kPass2))
-        return false;
-    const QString minLength = option(QStringLiteral("min_length"));
-    if (minLength.isNull())
-        return checkSecurity();
-    bool ok = false;
-    const uint minimum = minLength.toUInt(&ok, 10);
-    if (!ok) {
-        qWarning("invalid setting for min_length");
-        return checkSecurity();
-    }
-    if (uint(password.size()) < minimum)
-        return false;
-    return checkSecurity();
+    return problemOf(option(kPass1), option(kPass2), true).isNull();
 }
 
 bool SV_PasswordVariable::checkSecurity() {
+    return securityProblem(option(kPass1), true).isNull();
+}
+
+QString SV_PasswordVariable::problemOf(const QString& password, const QString& confirmation,
+                                       bool warn) {
+    if (password != confirmation)
+        return tr("the password and its confirmation differ");
+    const QString minLength = option(QStringLiteral("min_length"));
+    if (!minLength.isNull()) {
+        bool ok = false;
+        const uint minimum = minLength.toUInt(&ok, 10);
+        if (!ok) {
+            if (warn)
+                qWarning("invalid setting for min_length");
+        } else if (uint(password.size()) < minimum) {
+            return tr("the password needs at least %1 characters").arg(minimum);
+        }
+    }
+    return securityProblem(password, warn);
+}
+
+QString SV_PasswordVariable::securityProblem(const QString& password, bool warn) {
     const QString rule = option(QStringLiteral("security"));
     if (rule.isNull())
-        return true;
+        return QString();
     if (rule == QLatin1String("non-dictionary")) {
-        qWarning("checking for non-dictionary passwords not done");
-        return true;
+        if (warn)
+            qWarning("checking for non-dictionary passwords not done");
+        return QString();
     }
     if (rule == QLatin1String("no-alpha")) {
-        for (const QChar c : option(kPass1)) {
+        for (const QChar c : password) {
             if (c.isLetter())
-                return false;
+                return tr("the password must not contain letters");
         }
-        return true;
+        return QString();
     }
-    return false;
+    return tr("the password rule \"%1\" is unknown, so no password meets it").arg(rule);
+}
+
+QString SV_PasswordVariable::parseAnswer(const QString& text, QStringList& values) {
+    const QString why = problemOf(text, text, false);
+    if (why.isNull())
+        values = QStringList{text, text};
+    return why;
+}
+
+QString SV_PasswordVariable::formatAnswer() {
+    return option(kPass1);
+}
+
+QString SV_PasswordVariable::valueProblem() {
+    return problemOf(option(kPass1), option(kPass2), false);
 }

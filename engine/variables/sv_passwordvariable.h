@@ -19,6 +19,18 @@ public:
 
     bool isValidPassword();
     bool checkSecurity();
+
+    // An answer gives the password once; it must meet the rules.
+    QString parseAnswer(const QString& text, QStringList& values) override;
+    // The password (a secret: for answer files only).
+    QString formatAnswer() override;
+    QString valueProblem() override;
+
+private:
+    // Why the pair is not a valid password, or a null string. warn: write the rules'
+    // warnings (as every check of the "valid-password" condition does).
+    QString problemOf(const QString& password, const QString& confirmation, bool warn);
+    QString securityProblem(const QString& password, bool warn);
 };
 
 #endif

@@ -47,6 +47,18 @@ bool SV_TextVariable::equals(const QString& s) {
     return s == option(kValue);
 }
 
+QString SV_TextVariable::parseAnswer(const QString& text, QStringList& values) {
+    const QString why = text.isEmpty() ? QString() : sv_validatorProblem(validator(), text);
+    if (why.isNull())
+        values = QStringList{text};
+    return why;
+}
+
+QString SV_TextVariable::valueProblem() {
+    const QString current = option(kValue);
+    return current.isEmpty() ? QString() : sv_validatorProblem(validator(), current);
+}
+
 bool SV_TextVariable::isEmpty() {
     return option(kValue).isEmpty();
 }

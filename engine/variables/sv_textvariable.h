@@ -20,6 +20,10 @@ public:
     QValidator* validator() override;
     bool equals(const QString& s) override;
     bool isEmpty() override;
+    // The validator (if any) must call a non-empty text Acceptable; an empty text is
+    // always taken.
+    QString parseAnswer(const QString& text, QStringList& values) override;
+    QString valueProblem() override;
 
 private:
     std::unique_ptr<QValidator> m_validator;

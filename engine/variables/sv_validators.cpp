@@ -1,8 +1,10 @@
 #include "sv_validators.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 #include <climits>
+#include <cmath>
 
 namespace {
 
@@ -125,3 +127,50 @@ QValidator::State SV_LDAPDNValidator::validate(QString& input, int&) const {
 }
 
 void SV_LDAPDNValidator::fixup(QString&) const {}
+
+namespace {
+
+QString tv(const char* text) {
+    return QCoreApplication::translate("SV_Validators", text);
+}
+
+// What a validator expects, in words.
+QString expectation(const QValidator* validator) {
+    if (auto* v = qobject_cast<const QIntValidator*>(validator)) {
+        const bool low = v->bottom() != INT_MIN;
+        const bool high = v->top() != INT_MAX;
+        if (low && high)
+            return tv("a whole number from %1 to %2").arg(v->bottom()).arg(v->top());
+        if (low)
+            return tv("a whole number of at least %1").arg(v->bottom());
+        if (high)
+            return tv("a whole number of at most %1").arg(v->top());
+        return tv("a whole number");
+    }
+    if (auto* v = qobject_cast<const QDoubleValidator*>(validator)) {
+        const bool low = std::isfinite(v->bottom());
+        const bool high = std::isfinite(v->top());
+        if (low && high)
+            return tv("a number from %1 to %2").arg(v->bottom()).arg(v->top());
+        if (low)
+            return tv("a number of at least %1").arg(v->bottom());
+        if (high)
+            return tv("a number of at most %1").arg(v->top());
+        return tv("a number");
+    }
+    return tv("a valid value");
+}
+
+} // namespace
+
+QString sv_validatorProblem(const QValidator* validator, const QString& text) {
+    if (!validator)
+        return QString();
+    QString copy = text;
+    int pos = 0;
+    if (validator->validate(copy, pos) == QValidator::Acceptable)
+        return QString();
+    if (text.isEmpty())
+        return tv("No value is given; %1 is needed").arg(expectation(validator));
+    return tv("\"%1\" is not %2").arg(text, expectation(validator));
+}

@@ -59,4 +59,9 @@ public:
     void fixup(QString& input) const override;
 };
 
+// Why a validator refuses a text, or a null string when it calls the text Acceptable. The
+// reason names what is expected ("a whole number from 1 to 65535"); a text that the
+// validator would still let the user type on (Intermediate) is refused too.
+QString sv_validatorProblem(const QValidator* validator, const QString& text);
+
 #endif

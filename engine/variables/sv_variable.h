@@ -41,6 +41,23 @@ public:
         return QListIterator<SV_Choice*>(QList<SV_Choice*>());
     }
 
+    // One validation for every way a value comes in. The answer text is the one-line form
+    // in which answer files and console prompts give a value: the value itself for the
+    // text, number and directory kinds, "true" or "false" for a boolean, a choice id
+    // (comma-separated ids for a multiple choice), a password once.
+    //
+    // Parses an answer text into the list that storeValue() takes: a null string when the
+    // variable takes it (values set), else the reason it is refused (values untouched).
+    virtual QString parseAnswer(const QString& text, QStringList& values);
+    // The current value as answer text: parseAnswer() of it gives this value back. A null
+    // string when there is none to give (a boolean never set, a single choice with
+    // nothing selected).
+    virtual QString formatAnswer();
+    // Why the value held now would be refused (a number out of range typed into the
+    // window, two different passwords), or a null string when it is fine. An input whose
+    // variable has a problem keeps its stage from continuing.
+    virtual QString valueProblem() { return QString(); }
+
 signals:
     void sig_valuechanged();
 };

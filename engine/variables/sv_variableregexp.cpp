@@ -236,3 +236,15 @@ bool SV_VariableRegExp::fixTemplateFile(const QString& templatePath, QString& ou
     output.close();
     return written;
 }
+
+QList<SV_VariableRegExp::Reference> SV_VariableRegExp::references(const QString& s) {
+    QList<Reference> found;
+    if (!s.contains(kMarker))
+        return found;
+    QRegularExpressionMatchIterator it = referencePattern().globalMatch(s);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        found.append({match.capturedStart(), s.mid(match.capturedStart() + 2, match.capturedLength() - 4)});
+    }
+    return found;
+}

@@ -268,7 +268,7 @@ void TestUnattended::example() {
     QCOMPARE(run.status, 0);
     QCOMPARE(readFile(root + QStringLiteral("/etc/quorelle.conf")),
              QByteArray("host=mail.example.org\ndomain=example.org\nimap_port=143\nservices=imap,smtp,ldap\n"
-                        "mailbox_format=One file per message\nkind=Single host\n"));
+                        "mailbox_format=maildir\n"));
     QCOMPARE(readFile(root + QStringLiteral("/etc/admin.secret")), QByteArray("demo-secret-42\n"));
     QCOMPARE(QFileInfo(root + QStringLiteral("/etc/admin.secret")).permissions() & QFileDevice::ReadOther, QFileDevice::Permissions());
     QCOMPARE(readFile(root + QStringLiteral("/run/started")), QByteArray("imap\nsmtp\nldap\n"));

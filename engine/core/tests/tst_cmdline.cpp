@@ -14,7 +14,11 @@ namespace {
 const QByteArray kUsage = "usage: vantor <opts> file\n"
                           "  Options: \n"
                           "    --console         Force install to run in console mode\n"
-                          "    --lang <encoding> Specify the language\n";
+                          "    --lang <encoding> Specify the language\n"
+                          "    --check           Only check the install file and report its problems\n"
+                          "    --record <file>   Write the answers of this run to the file\n"
+                          "    --record-secrets  With --record: write passwords too\n"
+                          "    --answers <file>  Take the answers from the file instead of standard input\n";
 const QByteArray kNoDisplay =
     "vantor: no display (DISPLAY is not set); running without the window, as with --console\n";
 
@@ -86,6 +90,9 @@ void TestCommandLine::usage_data() {
     QTest::newRow("only options") << QStringList{"--console"};
     QTest::newRow("lang takes the file") << QStringList{"--lang", "file.xml"};
     QTest::newRow("error before a file") << QStringList{"--bogus", "--console", "file.xml"};
+    QTest::newRow("record without its file") << QStringList{"file.xml", "--record"};
+    QTest::newRow("answers without their file") << QStringList{"file.xml", "--answers"};
+    QTest::newRow("secrets without a record") << QStringList{"--record-secrets", "file.xml"};
 }
 
 void TestCommandLine::usage() {

@@ -30,6 +30,7 @@ private slots:
     void seedInstallFiles();
     void nodeHandles();
     void textsAndValues();
+    void positions();
 };
 
 void TestXmlTree::depthLimit_data() {
@@ -198,6 +199,42 @@ void TestXmlTree::textsAndValues() {
     QVERIFY(doc.documentElement().firstChild().nodeValue().isNull()); // no data at all
     QVERIFY(!doc.documentElement().firstChild().nextSibling().nodeValue().isNull());
     QVERIFY(root.nodeValue().isNull());
+}
+
+// Where each node begins (1-based), when asked for; the parser's place of an error.
+void TestXmlTree::positions() {
+    const QByteArray xml = "<?xml version='1.0'?>\n<r a='1'  b = \"2\">\n  <x/><y>text\n<z/></y><!-- c -->\n"
+                           "\t<w><![CDATA[d]]></w></r>\n";
+    SV_XmlDocument doc;
+    QVERIFY(doc.setContent(xml, SV_XmlDocument::kMaxDepth, SV_XmlDocument::WithPositions));
+    const SV_XmlNode r = doc.documentElement();
+    QCOMPARE(r.attributeNames(), (QStringList{"a", "b"}));
+    auto at = [](const SV_XmlNode& n) { return QStringLiteral("%1:%2").arg(n.line()).arg(n.column()); };
+    QCOMPARE(at(r), QStringLiteral("2:1"));
+    const SV_XmlNode x = r.firstChildElement();
+    QCOMPARE(at(x), QStringLiteral("3:3"));                      // after white space
+    const SV_XmlNode y = x.nextSibling();
+    QCOMPARE(at(y), QStringLiteral("3:7"));                      // right after a tag
+    QCOMPARE(at(y.firstChild()), QStringLiteral("3:10"));        // a text
+    QCOMPARE(at(y.firstChildElement()), QStringLiteral("4:1"));  // after a text
+    QCOMPARE(at(y.nextSibling()), QStringLiteral("4:9"));        // a comment
+    const SV_XmlNode w = r.firstChildElement(QStringLiteral("w"));
+    QCOMPARE(at(w), QStringLiteral("5:2"));                      // a tab counts one column
+    QCOMPARE(at(w.firstChild()), QStringLiteral("5:5"));         // CDATA
+
+    SV_XmlDocument plain; // without positions, every node is at 0:0
+    QVERIFY(plain.setContent(xml));
+    QCOMPARE(at(plain.documentElement().firstChildElement()), QStringLiteral("0:0"));
+
+    SV_XmlDocument bad;
+    QVERIFY(!bad.setContent("<r>\n<a>\n</b></r>"));
+    QCOMPARE(bad.errorLine(), 3);
+    QCOMPARE(bad.errorColumn(), 5);
+    QVERIFY(!bad.errorString().isEmpty());
+    QVERIFY(!bad.setContent(nested(4), 3));
+    QCOMPARE(bad.errorString(), QStringLiteral("elements nest deeper than 3 levels"));
+    QVERIFY(!bad.setContent("<!-- only -->"));
+    QVERIFY(!bad.errorString().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestXmlTree)

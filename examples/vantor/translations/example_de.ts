@@ -136,6 +136,10 @@
         <translation>Die Konfiguration wird geschrieben</translation>
     </message>
     <message>
+        <source>Recording the mailbox format</source>
+        <translation>Das Postfachformat wird eingetragen</translation>
+    </message>
+    <message>
         <source>Starting the services</source>
         <translation>Die Dienste werden gestartet</translation>
     </message>
