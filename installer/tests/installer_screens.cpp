@@ -179,6 +179,11 @@ int main(int argc, char** argv) {
         g_port = QString::number(probe.serverPort());
     }
     vantortest::TempDir target;
+    // rulesmith works below the target as the user cyrus (where that user exists).
+    QFile::setPermissions(target.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                             QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                             QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                             QFileDevice::ExeOther);
     qputenv("QUORELLE_TARGET", QFile::encodeName(target.path()));
 
     SV_Engine::setViewerFactory([] {

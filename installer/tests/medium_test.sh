@@ -37,9 +37,15 @@ free_port() {
     python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
 
-# install TARGET PORT: the unattended installation with the shipped answers and PORT.
+# install TARGET PORT [ANSWER...]: the unattended installation with the shipped answers,
+# PORT and the further answers given (later lines win).
 install() {
     sed "s/^ldap_port=.*/ldap_port=$2/" "$medium/answers.txt" >"$TL_DIR/answers"
+    local extra
+    for extra in "${@:3}"; do
+        sed -i "/^${extra%%=*}=/d" "$TL_DIR/answers"
+        echo "$extra" >>"$TL_DIR/answers"
+    done
     mkdir -p "$TL_DIR/tmp"
     set +e
     QUORELLE_TARGET=$1 TMPDIR=$TL_DIR/tmp timeout 300 "$medium/install" --console \
@@ -215,6 +221,43 @@ time.sleep(600)' >"$TL_DIR/holder.port" &
     medium_unchanged
 }
 
+relay() {
+    local directory relay_target port
+    directory=$(mktemp -d "$TL_DIR/target-XXXXXX")
+    relay_target=$(mktemp -d "$TL_DIR/target-XXXXXX")
+    targets+=("$directory")
+    port=$(free_port)
+
+    # No directory answers yet: the checks stop the relay's installation.
+    install "$relay_target" "$port" setup_kind=relay ldap_host=127.0.0.1
+    expect_status 2 "the relay without a directory"
+    tl_check "the message names host and port" grep -q \
+        "No directory server answers at 127.0.0.1 on port $port\." "$TL_DIR/install.out"
+    tl_check "nothing was written to the relay's target" test -z "$(ls -A "$relay_target")"
+
+    # A directory server installed elsewhere; the relay uses it.
+    install "$directory" "$port" setup_kind=directory
+    expect_status 0 "the directory server only"
+    tl_check "a directory server only has no Postfix" test ! -e "$directory/etc/postfix/main.cf"
+    install "$relay_target" "$port" setup_kind=relay ldap_host=127.0.0.1
+    expect_status 0 "the relay"
+    local maincf=$relay_target/etc/postfix/main.cf
+    tl_check "main.cf: relay domains from the directory" has_line "$maincf" \
+        "relay_domains = ldap:$relay_target/etc/postfix/quorelle-domains.cf"
+    tl_check "main.cf: relay recipients from the directory" has_line "$maincf" \
+        "relay_recipient_maps = ldap:$relay_target/etc/postfix/quorelle-mailboxes.cf"
+    tl_check "a relay delivers to no mail store" tl_not grep -q '^virtual_transport' "$maincf"
+    tl_check "a relay runs no directory server" test ! -e "$relay_target/var/run/quorelle/slapd.pid"
+    tl_check "a relay has no Cyrus configuration" test ! -e "$relay_target/etc/imapd.conf"
+    QUORELLE_MSG_CONF=$relay_target/etc/opt/quorelle/msg/msg.conf tl_run timeout 60 \
+        "$relay_target/usr/bin/rosterdump" --domain=example.org --uid
+    tl_expect "the relay's tools read the other directory" 0 "uid:postmaster
+
+" ""
+    medium_unchanged
+}
+
 tl_case "fresh installation and second run" fresh_installation
 tl_case "port taken" port_taken
+tl_case "relay using an existing directory" relay
 tl_done

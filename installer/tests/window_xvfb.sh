@@ -13,6 +13,7 @@ for tool in Xvfb xdotool ldapsearch python3; do
 done
 
 tmp=$(mktemp -d)
+chmod 755 "$tmp" # rulesmith works below the target as the user cyrus (where that user exists)
 xvfb_pid=
 vantor_pid=
 target=$tmp/target

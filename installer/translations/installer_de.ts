@@ -236,10 +236,6 @@
         <translation>Abgeschlossen</translation>
     </message>
     <message>
-        <source>The postmaster is the first user of $$mail_domain$$, with the address $$postmaster_uid$$@$$mail_domain$$.</source>
-        <translation>Der Postmaster ist der erste Benutzer von $$mail_domain$$, mit der Adresse $$postmaster_uid$$@$$mail_domain$$.</translation>
-    </message>
-    <message>
         <source>The Quorelle mail server is installed below $$target$$. Below it: the tools in $$prefix$$/bin and $$prefix$$/sbin, their packages in the rpm database var/lib/rpm, the tool configuration etc/opt/quorelle/msg/msg.conf.</source>
         <translation>Der Quorelle Mail-Server ist unterhalb von $$target$$ installiert. Dort liegen: die Werkzeuge in $$prefix$$/bin und $$prefix$$/sbin, ihre Pakete in der RPM-Datenbank var/lib/rpm, die Werkzeugkonfiguration etc/opt/quorelle/msg/msg.conf.</translation>
     </message>
@@ -272,10 +268,6 @@
         <translation>Alle Prüfungen waren erfolgreich; noch wurde nichts geschrieben. Weiter zeigt eine Zusammenfassung Ihrer Angaben.</translation>
     </message>
     <message>
-        <source>The host name and the first mail domain were found on this machine; change them if the mail server is to be known by other names. The addresses of the first domain end in @$$mail_domain$$.</source>
-        <translation>Rechnername und erste Mail-Domäne wurden auf diesem Rechner ermittelt; ändern Sie sie, wenn der Mail-Server unter anderen Namen bekannt sein soll. Die Adressen der ersten Domäne enden auf @$$mail_domain$$.</translation>
-    </message>
-    <message>
         <source>The directory holds the mail domains, their users and groups. Its suffix is made from the mail domain. The administrator's password needs at least 8 characters, entered twice.</source>
         <translation>Das Verzeichnis enthält die Mail-Domänen mit ihren Benutzern und Gruppen. Sein Suffix wird aus der Mail-Domäne gebildet. Das Passwort des Administrators braucht mindestens 8 Zeichen und wird zweimal eingegeben.</translation>
     </message>
@@ -286,6 +278,14 @@
     <message>
         <source>&amp;Done</source>
         <translation>&amp;Fertig</translation>
+    </message>
+    <message>
+        <source>The host name and the first mail domain were found on this machine; change them if the mail server is to be known by other names.</source>
+        <translation>Rechnername und erste Mail-Domäne wurden auf diesem Rechner ermittelt; ändern Sie sie, wenn der Mail-Server unter anderen Namen bekannt sein soll.</translation>
+    </message>
+    <message>
+        <source>The postmaster is the first user of the domain $$mail_domain$$; the mail of its administrator goes to this user.</source>
+        <translation>Der Postmaster ist der erste Benutzer der Domäne $$mail_domain$$; die Post an ihren Administrator geht an diesen Benutzer.</translation>
     </message>
 </context>
 </TS>
