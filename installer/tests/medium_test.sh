@@ -38,7 +38,8 @@ free_port() {
 }
 
 # install TARGET PORT [ANSWER...]: the unattended installation with the shipped answers,
-# PORT and the further answers given (later lines win).
+# PORT and the further answers given (later lines win). With --verbose, the log messages the
+# checks below read are on standard error too.
 install() {
     sed "s/^ldap_port=.*/ldap_port=$2/" "$medium/answers.txt" >"$TL_DIR/answers"
     local extra
@@ -48,7 +49,7 @@ install() {
     done
     mkdir -p "$TL_DIR/tmp"
     set +e
-    QUORELLE_TARGET=$1 TMPDIR=$TL_DIR/tmp timeout 300 "$medium/install" --console \
+    QUORELLE_TARGET=$1 TMPDIR=$TL_DIR/tmp timeout 300 "$medium/install" --console --verbose \
         <"$TL_DIR/answers" >"$TL_DIR/install.out" 2>"$TL_DIR/install.err"
     TL_RC=$?
     set -e

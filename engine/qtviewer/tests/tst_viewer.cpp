@@ -203,7 +203,7 @@ private slots:
         class German : public QTranslator {
         public:
             QString translate(const char* context, const char* source, const char*, int) const override {
-                if (qstrcmp(context, "SV_QtViewer") != 0)
+                if (qstrcmp(context, "SV_Wizard") != 0)
                     return QString();
                 const QMap<QString, QString> de{{"&Cancel", "&Abbrechen"}, {"&Back", "&Zurück"},
                                                 {"&Next", "&Weiter"}, {"&Done", "&Fertig"}};
@@ -219,13 +219,13 @@ private slots:
         QCoreApplication::installTranslator(&german);
         m_viewer->setDesktopSize(1024, 768);
         m_viewer->startInstaller();
-        QCoreApplication::removeTranslator(&german);
         SV_QtViewer* v = m_viewer.get();
         QCOMPARE(v->cancelButton()->text(), QStringLiteral("&Abbrechen"));
         QCOMPARE(v->nextButton()->text(), QStringLiteral("&Weiter"));
         QTRY_VERIFY(v->nextButton()->isEnabled());
         QTest::mouseClick(v->nextButton(), Qt::LeftButton);
         QCOMPARE(v->backButton()->text(), QStringLiteral("&Zurück"));
+        QCoreApplication::removeTranslator(&german);
     }
 
     // Next on the last valid stage stays; Back on the first shown stage shows the
