@@ -11,24 +11,8 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/privroot.sh"
 source "$here/programs.sh"
-if [ "$(id -u)" != 0 ]; then
-    echo "SKIP: installing into a private root runs the maintainer scripts chrooted, which needs root"
-    exit 77
-fi
-debs=("$@")
-if [ "$#" -eq 1 ] && [ -d "$1" ]; then
-    shopt -s nullglob
-    debs=("$1"/*.deb)
-    shopt -u nullglob
-fi
-[ "${#debs[@]}" -gt 0 ] || { echo "FAIL: no packages given"; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-names=()
-for d in "${debs[@]}"; do
-    names+=("$(dpkg-deb -f "$d" Package)")
-done
-has() { local n; for n in "${names[@]}"; do [ "$n" = "$1" ] && return 0; done; return 1; }
+deb_name() { dpkg-deb -f "$1" Package; }
+pr_begin "maintainer scripts" deb deb_name "$@"
 
 new_root() {
     root=$work/root$1
@@ -51,7 +35,7 @@ state() { dpkg-query --admindir="$root/var/lib/dpkg" -W -f='${db:Status-Abbrev}'
 # --- 1: a root without the user cyrus: install, run, purge --------------------------------------
 new_root 1
 pr_snapshot "$root" "$work/before"
-pr_check "dpkg installs ${names[*]}" dpkg_root -i "${debs[@]}"
+pr_check "dpkg installs ${names[*]}" dpkg_root -i "${pkgs[@]}"
 for n in "${names[@]}"; do
     pr_check "$n is installed" test "$(state "$n")" = "ii "
 done
@@ -85,7 +69,7 @@ pr_check "no package files left in dpkg's database" \
 
 # --- 2: a root with the user cyrus; a letter directory made by the mail server --------------------
 if has quorelle-tools; then
-    tools=$(printf '%s\n' "${debs[@]}" | grep '/quorelle-tools_')
+    tools=$(printf '%s\n' "${pkgs[@]}" | grep '/quorelle-tools_')
     new_root 2
     pr_passwd "$root" cyrus
     mkdir -p "$root/usr/sieve/m"

@@ -3,6 +3,13 @@
 # dpkg and rpm run chrooted into it: /bin/sh and the few commands the scripts use, with their
 # libraries.
 #
+#   pr_begin WHAT EXT NAMECMD ARG...
+#                           the start of an install test: root is needed (else SKIP, 77;
+#                           WHAT names what runs chrooted); ARG... are package files or one
+#                           directory (every *.EXT in it); sets pkgs (the files), names
+#                           (their package names, NAMECMD FILE prints one) and work (a
+#                           temporary directory removed at exit)
+#   has NAME                NAME is among the packages given
 #   pr_make ROOT            make the root (/etc/passwd with root only, /dev/null, the base
 #                           system's directories)
 #   pr_snapshot ROOT FILE   every path below ROOT with its type, mode and owner, sorted,
@@ -13,6 +20,34 @@
 #   pr_done                 exit with the result
 
 pr_failures=0
+
+pr_begin() {
+    local what=$1 ext=$2 namecmd=$3 f
+    shift 3
+    if [ "$(id -u)" != 0 ]; then
+        echo "SKIP: installing into a private root runs the $what chrooted, which needs root"
+        exit 77
+    fi
+    pkgs=("$@")
+    if [ "$#" -eq 1 ] && [ -d "$1" ]; then
+        shopt -s nullglob
+        pkgs=("$1"/*."$ext")
+        shopt -u nullglob
+    fi
+    [ "${#pkgs[@]}" -gt 0 ] || { echo "FAIL: no packages given"; exit 1; }
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    names=()
+    for f in "${pkgs[@]}"; do
+        names+=("$("$namecmd" "$f")")
+    done
+}
+
+has() {
+    local n
+    for n in "${names[@]}"; do [ "$n" = "$1" ] && return 0; done
+    return 1
+}
 
 pr_fail() {
     echo "FAIL: $*"

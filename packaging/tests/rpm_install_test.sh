@@ -12,24 +12,8 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/privroot.sh"
 source "$here/programs.sh"
-if [ "$(id -u)" != 0 ]; then
-    echo "SKIP: installing into a private root runs the scriptlets chrooted, which needs root"
-    exit 77
-fi
-rpms=("$@")
-if [ "$#" -eq 1 ] && [ -d "$1" ]; then
-    shopt -s nullglob
-    rpms=("$1"/*.rpm)
-    shopt -u nullglob
-fi
-[ "${#rpms[@]}" -gt 0 ] || { echo "FAIL: no packages given"; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-names=()
-for p in "${rpms[@]}"; do
-    names+=("$(rpm -qp --qf '%{NAME}' "$p" 2>/dev/null)")
-done
-has() { local n; for n in "${names[@]}"; do [ "$n" = "$1" ] && return 0; done; return 1; }
+rpm_name() { rpm -qp --qf '%{NAME}' "$1" 2>/dev/null; }
+pr_begin "scriptlets" rpm rpm_name "$@"
 
 new_root() {
     root=$work/root$1
@@ -60,7 +44,7 @@ compare() {
 # --- 1: a root without the user cyrus: install, run, erase --------------------------------------
 new_root 1
 pr_snapshot "$root" "$work/before"
-pr_check "rpm installs ${names[*]}" rpm_root -i "${rpms[@]}"
+pr_check "rpm installs ${names[*]}" rpm_root -i "${pkgs[@]}"
 for n in "${names[@]}"; do
     pr_check "$n is installed" installed "$n"
 done
@@ -85,7 +69,7 @@ compare "after erasing"
 
 # --- 2: a root with the user cyrus; a letter directory made by the mail server --------------------
 if has quorelle-tools; then
-    tools=$(printf '%s\n' "${rpms[@]}" | grep '/quorelle-tools-[0-9]')
+    tools=$(printf '%s\n' "${pkgs[@]}" | grep '/quorelle-tools-[0-9]')
     new_root 2
     pr_passwd "$root" cyrus
     mkdir -p "$root/usr/sieve/m"
