@@ -222,6 +222,19 @@ time.sleep(600)' >"$TL_DIR/holder.port" &
     medium_unchanged
 }
 
+# A mail domain without a dot (as a host without a domain name suggests): the checks page
+# names the refused value, and nothing is written.
+bad_names() {
+    local target
+    target=$(mktemp -d "$TL_DIR/target-XXXXXX")
+    install "$target" "$(free_port)" "mail_domain=nodot" "ldap_suffix=dc=nodot"
+    expect_status 2 "the installation with a domain without a dot"
+    tl_check "the checks page names the refused domain" grep -qF 'Not valid: “nodot”.' \
+        "$TL_DIR/install.out"
+    tl_check "nothing was written to the target" test -z "$(ls -A "$target")"
+    medium_unchanged
+}
+
 relay() {
     local directory relay_target port
     directory=$(mktemp -d "$TL_DIR/target-XXXXXX")
@@ -260,5 +273,6 @@ relay() {
 
 tl_case "fresh installation and second run" fresh_installation
 tl_case "port taken" port_taken
+tl_case "names refused by the checks" bad_names
 tl_case "relay using an existing directory" relay
 tl_done

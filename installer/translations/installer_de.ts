@@ -96,6 +96,10 @@
         <translation>Ziel beschreibbar</translation>
     </message>
     <message>
+        <source>Values refused by the names check</source>
+        <translation>Von der Namensprüfung abgelehnte Werte</translation>
+    </message>
+    <message>
         <source>Names valid</source>
         <translation>Namen gültig</translation>
     </message>
@@ -160,8 +164,8 @@
         <translation>Dieser Benutzer kann das Ziel $$target$$ nicht beschreiben. Starten Sie die Installation als ein Benutzer, der dort schreiben darf, oder gehen Sie zurück und wählen Sie ein anderes Ziel.</translation>
     </message>
     <message>
-        <source>The host name, the mail domain, the directory suffix or the postmaster's user name is not valid (see the log). Go back and correct it: a domain such as example.org, a suffix such as dc=example,dc=org.</source>
-        <translation>Der Rechnername, die Mail-Domäne, das Verzeichnis-Suffix oder der Benutzername des Postmasters ist ungültig (siehe Protokoll). Gehen Sie zurück und korrigieren Sie ihn: eine Domäne wie example.org, ein Suffix wie dc=example,dc=org.</translation>
+        <source>Not valid: $$bad_names$$. Go back and correct the host name, the mail domain, the directory suffix or the postmaster's user name: a domain such as example.org (with at least one dot), a suffix such as dc=example,dc=org.</source>
+        <translation>Ungültig: $$bad_names$$. Gehen Sie zurück und korrigieren Sie den Rechnernamen, die Mail-Domäne, das Verzeichnis-Suffix oder den Benutzernamen des Postmasters: eine Domäne wie example.org (mit mindestens einem Punkt), ein Suffix wie dc=example,dc=org.</translation>
     </message>
     <message>
         <source>Programs of OpenLDAP or rpm are missing (see the log). Install the packages slapd, ldap-utils and rpm, then run the installation again.</source>
