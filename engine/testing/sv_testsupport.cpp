@@ -24,6 +24,16 @@ void testMessageHandler(QtMsgType type, const QMessageLogContext& context, const
 
 } // namespace
 
+QString pngDirArgument(int argc, char** argv, int first) {
+    QString dir;
+    for (int i = first; i + 1 < argc; ++i)
+        if (QByteArray(argv[i]) == "--png")
+            dir = QFile::decodeName(argv[i + 1]);
+    if (!dir.isEmpty())
+        QDir().mkpath(dir);
+    return dir;
+}
+
 void installMessageHandler() {
     qInstallMessageHandler(testMessageHandler);
 }

@@ -17,6 +17,10 @@ void installMessageHandler();
 const QStringList& messages();
 void clearMessages();
 
+// The picture programs' "--png DIR" argument (from argument `first` on): DIR, created when
+// missing, or a null string when the argument is not given.
+QString pngDirArgument(int argc, char** argv, int first = 1);
+
 // A temporary directory, removed with everything in it when the helper goes away.
 class TempDir {
 public:

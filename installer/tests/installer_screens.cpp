@@ -164,11 +164,7 @@ int main(int argc, char** argv) {
     }
     const QString medium = QFile::decodeName(argv[1]);
     g_lang = QString::fromLatin1(argv[2]);
-    for (int i = 3; i + 1 < argc; ++i)
-        if (QByteArray(argv[i]) == "--png")
-            g_pngDir = QFile::decodeName(argv[i + 1]);
-    if (!g_pngDir.isEmpty())
-        QDir().mkpath(g_pngDir);
+    g_pngDir = vantortest::pngDirArgument(argc, argv, 3);
     for (const QString& ts : app.arguments().mid(3))
         if (ts.endsWith(QLatin1String(".ts")))
             readEnglish(ts);

@@ -57,13 +57,7 @@ if has quorelle-tools && has quorelle-vantor; then
 fi
 
 pr_check "dpkg purges them" dpkg_root --purge "${names[@]}"
-pr_snapshot "$root" "$work/after"
-if diff -u "$work/before" "$work/after" >"$work/diff"; then
-    echo "ok: after purging, the root holds what it held before"
-else
-    pr_fail "the root after purging differs from before:"
-    sed 's/^/    /' "$work/diff"
-fi
+pr_compare "after purging"
 pr_check "no package files left in dpkg's database" \
     test -z "$(find "$root/var/lib/dpkg/info" -name 'quorelle-*')"
 
@@ -75,11 +69,7 @@ if has quorelle-tools; then
     mkdir -p "$root/usr/sieve/m"
     pr_snapshot "$root" "$work/before"
     pr_check "dpkg installs quorelle-tools (user cyrus)" dpkg_root -i "$tools"
-    ok=1
-    for l in a b c d e f g h i j k l n o p q r s t u v w x y z; do
-        [ "$(stat -c '%u:%a' "$root/usr/sieve/$l" 2>/dev/null)" = 900:750 ] || { ok=0; echo "    /usr/sieve/$l: $(stat -c '%u:%a' "$root/usr/sieve/$l" 2>&1)"; }
-    done
-    pr_check "letter directories a-z made, owned by cyrus, mode 0750" test "$ok" = 1
+    pr_check_letters
     pr_check "the existing letter directory m left alone" test "$(stat -c '%u:%a' "$root/usr/sieve/m")" = 0:755
 
     # What rulesmith makes below a letter directory is the mail server's data: kept.
@@ -97,12 +87,6 @@ if has quorelle-tools; then
     pr_check "dpkg purges quorelle-tools" dpkg_root --purge quorelle-tools
     pr_check "purging removes msg.conf" test ! -e "$root/etc/opt/quorelle"
     rm -r "$root/usr/sieve/a"
-    pr_snapshot "$root" "$work/after"
-    if diff -u "$work/before" "$work/after" >"$work/diff"; then
-        echo "ok: after purging (and the user directory taken away), the root holds what it held before"
-    else
-        pr_fail "the root after purging differs from before:"
-        sed 's/^/    /' "$work/diff"
-    fi
+    pr_compare "after purging (and the user directory taken away)"
 fi
 pr_done

@@ -15,6 +15,9 @@
 #   pr_snapshot ROOT FILE   every path below ROOT with its type, mode and owner, sorted,
 #                           the package managers' own databases left out
 #   pr_passwd ROOT NAME...  /etc/passwd and /etc/group of the root with root and NAME...
+#   pr_compare WHEN         the root ($root) holds what it held at the snapshot $work/before
+#   pr_check_letters        the letter directories a-z of the Sieve tree below $root but m
+#                           are owned by cyrus (uid 900) with mode 0750
 #   pr_fail TEXT            report a failed check (the test then fails at pr_done)
 #   pr_check TEXT CMD...    run CMD; a failure is reported with TEXT
 #   pr_done                 exit with the result
@@ -62,6 +65,25 @@ pr_check() {
     else
         pr_fail "$what"
     fi
+}
+
+pr_compare() {
+    pr_snapshot "$root" "$work/after"
+    if diff -u "$work/before" "$work/after" >"$work/diff"; then
+        echo "ok: $1, the root holds what it held before"
+    else
+        pr_fail "the root $1 differs from before:"
+        sed 's/^/    /' "$work/diff"
+    fi
+}
+
+pr_check_letters() {
+    local l ok=1
+    for l in a b c d e f g h i j k l n o p q r s t u v w x y z; do
+        [ "$(stat -c '%u:%a' "$root/usr/sieve/$l" 2>/dev/null)" = 900:750 ] ||
+            { ok=0; echo "    /usr/sieve/$l: $(stat -c '%u:%a' "$root/usr/sieve/$l" 2>&1)"; }
+    done
+    pr_check "letter directories a-z made, owned by cyrus, mode 0750" test "$ok" = 1
 }
 
 pr_done() {

@@ -31,16 +31,6 @@ rpm_root() {
 }
 mode() { stat -c '%U:%G:%a' "$1"; }
 installed() { rpm --root "$root" --dbpath /var/lib/rpm -q "$1" >/dev/null 2>&1; }
-compare() {
-    pr_snapshot "$root" "$work/after"
-    if diff -u "$work/before" "$work/after" >"$work/diff"; then
-        echo "ok: $1, the root holds what it held before"
-    else
-        pr_fail "the root $1 differs from before:"
-        sed 's/^/    /' "$work/diff"
-    fi
-}
-
 # --- 1: a root without the user cyrus: install, run, erase --------------------------------------
 new_root 1
 pr_snapshot "$root" "$work/before"
@@ -65,7 +55,7 @@ if has quorelle-tools && has quorelle-vantor; then
     pr_run_programs "$root" "$work"
 fi
 pr_check "rpm erases them" rpm_root -e "${names[@]}"
-compare "after erasing"
+pr_compare "after erasing"
 
 # --- 2: a root with the user cyrus; a letter directory made by the mail server --------------------
 if has quorelle-tools; then
@@ -75,11 +65,7 @@ if has quorelle-tools; then
     mkdir -p "$root/usr/sieve/m"
     pr_snapshot "$root" "$work/before"
     pr_check "rpm installs quorelle-tools (user cyrus)" rpm_root -i "$tools"
-    ok=1
-    for l in a b c d e f g h i j k l n o p q r s t u v w x y z; do
-        [ "$(stat -c '%u:%a' "$root/usr/sieve/$l" 2>/dev/null)" = 900:750 ] || { ok=0; echo "    /usr/sieve/$l: $(stat -c '%u:%a' "$root/usr/sieve/$l" 2>&1)"; }
-    done
-    pr_check "letter directories a-z made, owned by cyrus, mode 0750" test "$ok" = 1
+    pr_check_letters
     pr_check "the existing letter directory m left alone" test "$(stat -c '%u:%a' "$root/usr/sieve/m")" = 0:755
 
     mkdir "$root/usr/sieve/a/alice"
@@ -96,6 +82,6 @@ if has quorelle-tools; then
     pr_check "erasing keeps the mail server's letter directory" test -d "$root/usr/sieve/m"
     # What the administrator and rulesmith made stays; without it, nothing is left.
     rm -r "$root/usr/sieve/a" "$root/etc/opt/quorelle"
-    compare "after erasing (the saved msg.conf and the user directory taken away)"
+    pr_compare "after erasing (the saved msg.conf and the user directory taken away)"
 fi
 pr_done

@@ -209,11 +209,7 @@ void stepWhenReady(const QString& stage, int tries) {
 int main(int argc, char** argv) {
     vantortest::installMessageHandler();
     QApplication app(argc, argv);
-    for (int i = 1; i + 1 < argc; ++i)
-        if (QByteArray(argv[i]) == "--png")
-            g_pngDir = QFile::decodeName(argv[i + 1]);
-    if (!g_pngDir.isEmpty())
-        QDir().mkpath(g_pngDir);
+    g_pngDir = vantortest::pngDirArgument(argc, argv);
 
     vantortest::TempDir root;
     g_root = root.path();

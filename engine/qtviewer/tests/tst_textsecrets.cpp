@@ -437,11 +437,7 @@ void german(const TempDir& dir) {
 int main(int argc, char** argv) {
     vantortest::installMessageHandler();
     QApplication app(argc, argv);
-    for (int i = 1; i + 1 < argc; ++i)
-        if (QByteArray(argv[i]) == "--png")
-            g_pngDir = QFile::decodeName(argv[i + 1]);
-    if (!g_pngDir.isEmpty())
-        QDir().mkpath(g_pngDir);
+    g_pngDir = vantortest::pngDirArgument(argc, argv);
     g_scenario = argc > 1 ? QString::fromLocal8Bit(argv[argc - 1]) : QString();
 
     TempDir dir;
