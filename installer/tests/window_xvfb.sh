@@ -12,6 +12,7 @@ for tool in Xvfb xdotool ldapsearch python3; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
+source "$(dirname "$0")/../../engine/testing/xvfb.sh"
 tmp=$(mktemp -d)
 chmod 755 "$tmp" # rulesmith works below the target as the user cyrus (where that user exists)
 xvfb_pid=
@@ -28,34 +29,14 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; echo "--- the last lines of vantor's standard error:"; tail -n 30 "$tmp/err" 2>/dev/null; exit 1; }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-[ -s "$tmp/display" ] || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
-export DISPLAY=:$(head -n1 "$tmp/display")
-export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY LC_ALL LC_CTYPE LANGUAGE
+xv_start
+unset LC_ALL LC_CTYPE LANGUAGE
 export LANG=C
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 
 QUORELLE_TARGET=$target TMPDIR=$tmp "$medium/install" 2>"$tmp/err" &
 vantor_pid=$!
 
-window() {
-  local w
-  for _ in $(seq 100); do
-    w=$(xdotool search --onlyvisible --pid "$vantor_pid" 2>/dev/null | tail -n1)
-    [ -n "$w" ] && { echo "$w"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-keys() {
-  local w
-  w=$(window) || fail "no window of vantor is visible"
-  xdotool windowfocus --sync "$w" 2>/dev/null || xdotool windowfocus "$w"
-  xdotool key --delay 40 "$@"
-}
 typeText() { xdotool type --delay 20 "$1"; }
 field() { keys ctrl+a; typeText "$1"; } # replaces the text of the focused input
 waitFor() { # seconds, command...

@@ -10,6 +10,7 @@ for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 
+source "$(dirname "$0")/../../testing/xvfb.sh"
 tmp=$(mktemp -d)
 xvfb_pid=
 vantor_pid=
@@ -22,14 +23,7 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; echo "--- vantor's standard error:"; cat "$tmp/err" 2>/dev/null; exit 1; }
 
-# A free display number, chosen by the server itself; no TCP listener.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-[ -s "$tmp/display" ] || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
-export DISPLAY=:$(head -n1 "$tmp/display")
-export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
+xv_start
 root=$tmp/root
 mkdir -p "$root"
 export QUORELLE_INSTALL_ROOT=$root
@@ -37,22 +31,6 @@ export QUORELLE_INSTALL_ROOT=$root
 "$vantor" "$file" 2>"$tmp/err" &
 vantor_pid=$!
 
-# The visible top-level window of vantor (the language dialog, then the wizard).
-window() {
-  local w
-  for _ in $(seq 100); do
-    w=$(xdotool search --onlyvisible --pid "$vantor_pid" 2>/dev/null | tail -n1)
-    [ -n "$w" ] && { echo "$w"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-keys() { # focus the window, then send the keys
-  local w
-  w=$(window) || fail "no window of vantor is visible"
-  xdotool windowfocus --sync "$w" 2>/dev/null || xdotool windowfocus "$w"
-  xdotool key --delay 40 "$@"
-}
 typeText() { xdotool type --delay 30 "$1"; }
 waitFor() { # file, seconds
   for _ in $(seq $(($2 * 10))); do [ -e "$1" ] && return 0; sleep 0.1; done
